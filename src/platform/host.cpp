@@ -1,0 +1,6 @@
+#include "platform/host.h"
+
+Host& host() {
+  static Host theHost;
+  return theHost;
+}

@@ -238,6 +238,8 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
 
 void WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) {
+  // An entry needs a section and a key; without them the file stays as it is.
+  if (Trim(section).empty() || Trim(key).empty()) return;
   const std::string hostPath = HostPath(file);
   const std::string dir = DirectoryOf(hostPath);
   // Our writers serialise on an exclusive lock of F's directory, held from

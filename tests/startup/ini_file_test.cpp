@@ -118,6 +118,8 @@ TEST_F(IniFileTest, WritesGoldenTexts) {
        "3", "[Menu]\r\nA=3\r\n\r\nB=2\r\n"},
       {"entries of nothing and comments are copied", "junk\r\n[Menu]\r\nnoise\r\n;A=0\r\n",
        "Menu", "A", "1", "junk\r\n[Menu]\r\nnoise\r\nA=1\r\n;A=0\r\n"},
+      {"no key or no section: nothing changes", "[Menu]\n=x\n", "Menu", " ", "v",
+       "[Menu]\n=x\n"},
       {"a key in a comment is not an entry", "[Menu]\r\nX=1 ; A=2\r\n", "Menu", "A", "5",
        "[Menu]\r\nX=1 ; A=2\r\nA=5\r\n"},
   };

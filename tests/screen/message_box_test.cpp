@@ -94,12 +94,6 @@ TEST(WrapText, IndentAsWideAsTheLineStillEnds) {
   EXPECT_EQ(text, "ABC");
 }
 
-std::string Repeat(const std::string& piece, int times) {
-  std::string text;
-  for (int i = 0; i < times; ++i) text += piece;
-  return text;
-}
-
 class MessageBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {

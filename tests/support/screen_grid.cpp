@@ -35,3 +35,9 @@ std::vector<Cell> AllCells(const Console& console) {
       cells.push_back(console.ReadCell(row, column));
   return cells;
 }
+
+std::string Repeat(const std::string& piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
+}

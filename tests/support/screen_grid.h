@@ -21,4 +21,7 @@ std::vector<std::string> AttrGrid(const Console& console, int top, int left, int
 // Every cell of the screen, character and attribute, for exact comparisons.
 std::vector<Cell> AllCells(const Console& console);
 
+// The piece repeated (a UTF-8 frame character, for instance).
+std::string Repeat(const std::string& piece, int times);
+
 #endif  // TESTS_SUPPORT_SCREEN_GRID_H_

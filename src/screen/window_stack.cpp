@@ -121,8 +121,8 @@ std::optional<int> ParseDigits(const std::string& text) {
 
 bool OnScreen(int top, int left, int bottom, int right) {
   const int rows = ScreenRows(), columns = ScreenColumns();
-  return top >= 1 && top <= rows && bottom >= 1 && bottom <= rows && left >= 1 &&
-         left <= columns && right >= 1 && right <= columns;
+  return top >= 1 && top <= rows && bottom >= 1 && bottom <= rows && left >= 1 && left <= columns &&
+         right >= 1 && right <= columns;
 }
 
 // Cells of a rectangle; corners in the wrong order make an empty one.

@@ -99,8 +99,10 @@ int RecordClient::Stat(std::string& statistics) {
   return Get(kOpStat, 0, statistics);
 }
 
-int RecordClient::Unlock() {
+int RecordClient::Unlock() { return Transaction(kOpUnlock); }
+
+int RecordClient::Transaction(int operation) {
   std::string keyValue;
   std::uint32_t length = 0;
-  return Call(kOpUnlock, {}, keyValue, 0, length);
+  return Call(operation, {}, keyValue, 0, length);
 }

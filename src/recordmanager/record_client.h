@@ -32,6 +32,8 @@ class RecordClient {
   int GetPosition(std::uint32_t& position);
   int Stat(std::string& statistics);
   int Unlock();
+  // kOpBeginTransaction, kOpEndTransaction or kOpAbortTransaction.
+  int Transaction(int operation);
 
  private:
   int Call(int operation, const std::string& data, std::string& keyValue, int keyNumber,

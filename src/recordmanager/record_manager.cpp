@@ -365,6 +365,12 @@ std::int16_t BTRCALL(std::int16_t operation, char* positionBlock, char* dataBuff
     case kOpStat: status = Stat(*file, call); break;
     case kOpGetPosition: status = GetPosition(*file, call); break;
     case kOpUnlock: file->locks.UnlockRecord(); status = 0; break;
+    case kOpBeginTransaction: status = file->store.Transaction("BEGIN IMMEDIATE"); break;
+    case kOpEndTransaction: status = file->store.Transaction("COMMIT"); break;
+    case kOpAbortTransaction:
+      status = file->store.Transaction("ROLLBACK");
+      ++*file->writes;
+      break;
     default:
       if (IsGet(call.operation)) status = Get(*file, call, locking);
   }

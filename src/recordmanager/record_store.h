@@ -54,6 +54,8 @@ class RecordStore {
   int Update(std::int64_t position, const std::string& record, bool& found);
   int Delete(std::int64_t position, bool& found);
   int Count(std::int64_t& count);
+  // Begin, commit or roll back a transaction of this open (SQL keyword).
+  int Transaction(const char* verb);
 
  private:
   sqlite3_stmt* Prepare(int id, const std::string& sql);

@@ -25,12 +25,11 @@ int FindSlot(int fileNumber);
 // file from its field dictionary.  recordArea is the caller's record area: its
 // size is the caller's area length; it must outlive the file's use.  When the
 // file cannot be opened the program shows the message and ends (EndProgram).
-int OpenRecordFile(int fileNumber, const std::string& name, std::string& recordArea);
-//
 // Name: directory, base name and extension (from the first "." of the last
 // component; ".dat" when there is none).  A missing file is created from
 // ddf\<base>.xdf under the session's root directory.  While another holds
 // the file lock, the open is retried every 3 seconds.
+int OpenRecordFile(int fileNumber, const std::string& name, std::string& recordArea);
 
 // Resets the record manager; status 0 frees every slot, any other status
 // leaves the table as it was.  The lock-mode stack is kept.

@@ -9,7 +9,7 @@ status=0
 
 "$here/scripts/setup.sh" "$here/build-asan" --sanitize || exit 1
 echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$here/build-asan" -E '^e2e\.' -j "$jobs" --output-on-failure || status=1
 
 "$here/scripts/setup.sh" "$here/build" || exit 1

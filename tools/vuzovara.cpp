@@ -290,11 +290,13 @@ int main(int argc, char** argv) {
   const std::string text = PagesText(file.pages);
   const std::string device = Cp850ToUtf8(file.device);
 
+  bool failed = !file.errors.empty();
   if (IsPrinter(device)) {
     const int status = Run({"lp", "-d", device}, text, nullptr);
-    if (status == 0) return file.errors.empty() ? 0 : 1;
+    if (status == 0) return failed ? 1 : 0;
     std::fprintf(stderr, "vuzovara: lp could not print to %s (status %d)\n", device.c_str(),
                  status);
+    failed = true;
   }
   const std::string textPath = HostPath(dir + "vuzovara.txt");
   std::ofstream out(textPath, std::ios::binary | std::ios::trunc);
@@ -304,5 +306,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vuzovara: cannot write %s: %s\n", textPath.c_str(), std::strerror(errno));
     return 1;
   }
-  return file.errors.empty() ? 0 : 1;
+  if (failed) std::fprintf(stderr, "vuzovara: the listing is in %s\n", textPath.c_str());
+  return failed ? 1 : 0;
 }

@@ -142,6 +142,3 @@ TEST_F(TranslationTest, LanguageFileIsFoundWithoutRegardToCase) {
 }
 
 }  // namespace
-
-// Until the session's own source is part of the build.
-__attribute__((weak)) Session session;

@@ -6,9 +6,12 @@
 
 #include "screen/screen.h"
 #include "startup/session.h"
+#include "support/screen_grid.h"
 #include "support/test_host.h"
 
 namespace {
+
+using Rows = std::vector<std::string>;
 
 constexpr unsigned char kStartAttr = 0x07;
 constexpr unsigned char kInputAttr = 0x1E;      // "u": yellow on blue
@@ -56,18 +59,14 @@ class FieldEditorTest : public ::testing::Test {
     console_.Push(InputEvent::Mouse(MouseAction::kRelease, button, row, column));
   }
 
-  // The characters of count cells from (row, column).
-  std::string Cells(int row, int column, int count) const {
-    return console_.RowText(row).substr(column - 1, count);
+  // The screen rectangle's characters (UTF-8) and colours: u input,
+  // h highlight, . the colour at start.
+  Rows Text(int top, int left, int bottom, int right) const {
+    return TextGrid(console_, top, left, bottom, right);
   }
-  // The colours of those cells: u input, h highlight, . the colour at start.
-  std::string Colours(int row, int column, int count) const {
-    std::string colours;
-    for (int c = column; c < column + count; ++c) {
-      const unsigned char attr = console_.ReadCell(row, c).attr;
-      colours += attr == kInputAttr ? 'u' : attr == kHighlightAttr ? 'h' : attr == kStartAttr ? '.' : '?';
-    }
-    return colours;
+  Rows Colours(int top, int left, int bottom, int right) const {
+    return AttrGrid(console_, top, left, bottom, right,
+                    {{kInputAttr, 'u'}, {kHighlightAttr, 'h'}, {kStartAttr, '.'}});
   }
 
   // Records the cursor each time the editor waits with an empty script and
@@ -170,8 +169,8 @@ TEST_F(FieldEditorTest, OneLineFieldGoldenScreen) {
   const Edited e = Edit("abc", 1, 0, 3, 5);
 
   EXPECT_EQ(e.width, 4);  // 0 stands for the length + 1
-  EXPECT_EQ(Cells(3, 4, 5), " xbc ");
-  EXPECT_EQ(Colours(3, 4, 5), ".uuu.");
+  EXPECT_EQ(Text(3, 4, 3, 8), Rows{" xbc "});
+  EXPECT_EQ(Colours(3, 4, 3, 8), Rows{".uuu."});
   ASSERT_EQ(waits_.size(), 1u);
   EXPECT_EQ(waits_[0].row, 3);
   EXPECT_EQ(waits_[0].column, 7);  // P = 3
@@ -190,9 +189,8 @@ TEST_F(FieldEditorTest, MultiLineFieldInAWindow) {
   RecordWaitsThenEsc();
   Edited e = Edit("abcdefghij", 1, 5, 2, 3);
 
-  EXPECT_EQ(Cells(12, 23, 6), "abcde ");
-  EXPECT_EQ(Cells(13, 23, 6), "fghij ");
-  EXPECT_EQ(Colours(13, 22, 7), ".uuuuu.");
+  EXPECT_EQ(Text(12, 22, 13, 28), (Rows{" abcde ", " fghij "}));
+  EXPECT_EQ(Colours(12, 22, 13, 28), (Rows{".uuuuu.", ".uuuuu."}));
   ASSERT_EQ(waits_.size(), 1u);
   EXPECT_EQ(waits_[0].row, 13);  // P = 11: after the fifth column of the second line
   EXPECT_EQ(waits_[0].column, 28);
@@ -226,7 +224,7 @@ TEST_F(FieldEditorTest, OriginZeroTakesTheCursorPlaceInTheWindow) {
   const Edited e = Edit("ab", 1, 0, 0, 0);
   EXPECT_EQ(e.row, 4);
   EXPECT_EQ(e.column, 10);
-  EXPECT_EQ(Cells(14, 30, 2), "ab");
+  EXPECT_EQ(Text(14, 30, 14, 31), Rows{"ab"});
 }
 
 TEST_F(FieldEditorTest, MaskedFieldShowsMarksAndNeverTheValue) {
@@ -236,14 +234,13 @@ TEST_F(FieldEditorTest, MaskedFieldShowsMarksAndNeverTheValue) {
   Keys({'p', 'w', kKeyCtrlC, kKeyEsc});
   Edited e = Edit("secret", 1);
   EXPECT_EQ(e.text, "pwcret");
-  EXPECT_EQ(Cells(3, 5, 7), "XXXXXX ");
+  EXPECT_EQ(Text(3, 5, 3, 11), Rows{"XXXXXX "});
   EXPECT_EQ(host_.clipboard.Get(), "untouched");  // a hidden value is not copied
 
   console_.Clear();
   Keys({kKeyEsc});
   Edit("abcdefgh", 1, 4);
-  EXPECT_EQ(Cells(3, 5, 4), "XXX ");
-  EXPECT_EQ(Cells(4, 5, 4), "XXX ");
+  EXPECT_EQ(Text(3, 5, 4, 8), (Rows{"XXX ", "XXX "}));
 
   SetEditKeys("v", "");
   EXPECT_EQ(MaskCharacter, 0);
@@ -384,21 +381,21 @@ TEST_F(FieldEditorTest, ChoiceFieldGoldenScreen) {
   EXPECT_EQ(e.text, "A ");
   ASSERT_EQ(waits_.size(), 1u);
   // Drawn while waiting, then the marks blanked in the highlight colour.
-  EXPECT_EQ(Cells(3, 4, 14), " Alta" + std::string(8, ' ') + " ");
-  EXPECT_EQ(Colours(3, 4, 14), "h" + std::string(12, 'u') + "h");
+  EXPECT_EQ(Text(3, 4, 3, 17), Rows{" Alta         "});
+  EXPECT_EQ(Colours(3, 4, 3, 17), Rows{"huuuuuuuuuuuuh"});
   EXPECT_EQ(waits_[0].shape, CursorShape::kInsert);  // untouched: not shown
 }
 
 TEST_F(FieldEditorTest, ChoiceMarksWhileEditing) {
   SetChoiceList("|A,Alta|BB,Baixa llarga|C,Cap");
-  std::string screen;
+  Rows screen;
   console_.onIdle = [&] {
-    screen = Cells(3, 4, 14);
+    screen = Text(3, 4, 3, 17);
     console_.PushKey(kKeyEsc);
   };
   Keys({kKeyRight});
   Edit("A ", 1);
-  EXPECT_EQ(screen, Bytes({17}) + "Baixa llarga" + Bytes({16}));
+  EXPECT_EQ(screen, Rows{"◄Baixa llarga►"});
 }
 
 TEST_F(FieldEditorTest, ChoiceSelection) {

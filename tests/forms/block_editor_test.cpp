@@ -21,3 +21,18 @@ TEST_F(BlockEditorTest, EnterOnAChoiceFieldMovesToTheNextField) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BlockEditorTest, EscOnTheFirstFieldLeavesTheBlock) {
+  const int b = AddBlock(0, FormWindow{8, 12, 15, 69});
+  AddField(b, 2, 3, "Imprimir? ", 1, 0, "|S,Si|N,No", 0, 23);
+  AddField(b, 4, 3, "Codi: ", 2, 1);
+  host.console.PushKey(kEsc);
+  int key = 0;
+  EditBlock(1, key);
+  EXPECT_EQ(key, kEsc);
+  EXPECT_EQ(Value(1, 1), " ");
+}
+
+}  // namespace

@@ -69,4 +69,11 @@ for signal in TERM INT HUP; do
   [[ "$(e2e_status)" == 0 ]] || e2e_fail "exit status after SIG$signal"
   e2e_expect_terminal_restored
 done
+
+# A fault ends the program as faults do, but not with the terminal in raw mode.
+e2e_run "$E2E_PROGRAM"
+e2e_wait_for "$title"
+kill -s SEGV "$(e2e_program_pid)"
+[[ "$(e2e_status)" == 139 ]] || e2e_fail "a fault is not reported as one"
+e2e_expect_terminal_restored
 echo "PASS"

@@ -41,8 +41,13 @@ e2e_run "$E2E_PROGRAM"
 e2e_wait_for "$title"
 [[ "$(e2e_flag alternate_on)" == 1 ]] || e2e_fail "not on the alternate screen"
 [[ "$(e2e_flag cursor_flag)" == 0 ]] || e2e_fail "cursor shown at start"
-e2e_keys x Enter F1 Up
-sleep 0.2
+# Keys that begin with an Esc byte are not the Esc key: Alt+X, F1, Up, and
+# an Esc inside pasted text (which arrives as typed characters, controls
+# dropped).
+e2e_keys x Enter M-x F1 Up C-Up
+e2e_tmux set-buffer $'pasted text\e'
+e2e_tmux paste-buffer -p
+sleep 0.3
 e2e_screen | grep -qF "e2e-status=" && e2e_fail "ended on a key other than Esc"
 e2e_keys Escape
 [[ "$(e2e_status)" == 0 ]] || e2e_fail "exit status after Esc"

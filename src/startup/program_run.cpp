@@ -2,6 +2,7 @@
 
 #include "platform/host.h"
 #include "screen/screen.h"
+#include "screen/window_stack.h"
 #include "startup/session.h"
 
 namespace {
@@ -34,6 +35,12 @@ void RunSequence() {
   // session's title and the run ends with Esc.
   console().MoveCursor(1, 1);
   console().Write(session.screenTitle);
+  // A framed box in the highlighted colour, on the screen save stack.
+  SetColor("h");
+  OpenWindow(10, 25, 14, 56);
+  DrawFrame(2);
+  SetColor("n");
   while (WaitForKey() != kEscKey) {
   }
+  CloseWindow();
 }

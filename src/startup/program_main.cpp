@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "editing/keyboard.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
   host() = Host{&terminal, &clipboard, &processes, &clock, &environment};
   SetEndHandler([&terminal](int) { terminal.Restore(); });
   terminal.SetTerminationHandler([] { EndProgram(0); });
+  InstallKeyboardReader();
 
   // Start-up sequence.
   console().SetCursorShape(CursorShape::kHidden);

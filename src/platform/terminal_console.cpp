@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -127,7 +128,12 @@ TerminalConsole::TerminalConsole() {
   UseUtf8Locale();
   haveOriginalModes = ::tcgetattr(STDIN_FILENO, &originalModes) == 0;
   InstallSignalHandlers();
-  newterm(nullptr, stdout, stdin);
+  if (newterm(nullptr, stdout, stdin) == nullptr) {
+    const char* type = std::getenv("TERM");
+    std::fprintf(stderr, "expcodes: the terminal type \"%s\" is not known to this system\n",
+                 type ? type : "");
+    std::exit(1);
+  }
   raw();
   noecho();
   nonl();
@@ -151,7 +157,10 @@ TerminalConsole::TerminalConsole() {
   }
   emergencyResetLength = std::min(reset.size(), sizeof emergencyReset);
   std::memcpy(emergencyReset, reset.data(), emergencyResetLength);
-  CheckSize();
+  // The screen itself is shown by the first poll, once the program has set
+  // up its cursor.
+  tooSmall_ = LINES < kRows || COLS < kColumns;
+  if (tooSmall_) DrawTooSmallNotice();
 }
 
 TerminalConsole::~TerminalConsole() {
@@ -212,7 +221,8 @@ void TerminalConsole::Restore() {
 // drops whatever is still unread.
 void TerminalConsole::DrainReplies() {
   struct termios modes;
-  if (::tcgetattr(STDIN_FILENO, &modes) == 0) {
+  const bool haveModes = ::tcgetattr(STDIN_FILENO, &modes) == 0;
+  if (haveModes) {
     struct termios rawModes = modes;
     ::cfmakeraw(&rawModes);
     ::tcsetattr(STDIN_FILENO, TCSANOW, &rawModes);
@@ -232,7 +242,7 @@ void TerminalConsole::DrainReplies() {
     }
   }
   ::tcflush(STDIN_FILENO, TCIFLUSH);
-  ::tcsetattr(STDIN_FILENO, TCSANOW, &modes);
+  if (haveModes) ::tcsetattr(STDIN_FILENO, TCSANOW, &modes);
 }
 
 // Takes every byte the terminal has sent; false when the terminal is gone.

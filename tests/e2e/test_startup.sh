@@ -27,6 +27,16 @@ title="$(grep -a '^Titol=' "$ZEKTMP/Sessio.ini" | head -1 | cut -d= -f2- | tr -d
 [[ -n "$title" ]] || e2e_fail "the sample's Sessio.ini has no title"
 e2e_start
 
+# Code page 850 bytes in the title show as their characters: 213 the euro
+# sign, 16 the PC's arrow glyph, 135 "ç".
+cp "$ZEKTMP/Sessio.ini" "$E2E_TMP/Sessio.ini"
+LC_ALL=C sed -i $'s/^Titol=[^\r]*/Titol=PREU \xd5 \x10 Fran\x87a/' "$ZEKTMP/Sessio.ini"
+e2e_run "$E2E_PROGRAM"
+e2e_wait_for "PREU € ► França"
+e2e_keys Escape
+[[ "$(e2e_status)" == 0 ]] || e2e_fail "exit status after Esc"
+cp "$E2E_TMP/Sessio.ini" "$ZEKTMP/Sessio.ini"
+
 e2e_run "$E2E_PROGRAM"
 e2e_wait_for "$title"
 [[ "$(e2e_flag alternate_on)" == 1 ]] || e2e_fail "not on the alternate screen"

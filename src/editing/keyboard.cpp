@@ -32,17 +32,28 @@ constexpr int kWaitMilliseconds = 100;
 int KeypadDigit(const InputEvent& event) {
   if (event.type != InputEvent::Type::kKey) return -1;
   switch (static_cast<KeyCode>(event.key)) {
-    case kKeyInsert: return 0;
-    case kKeyEnd: return 1;
-    case kKeyDown: return 2;
-    case kKeyPgDn: return 3;
-    case kKeyLeft: return 4;
-    case kKeyPad5: return 5;
-    case kKeyRight: return 6;
-    case kKeyHome: return 7;
-    case kKeyUp: return 8;
-    case kKeyPgUp: return 9;
-    default: return -1;
+    case kKeyInsert:
+      return 0;
+    case kKeyEnd:
+      return 1;
+    case kKeyDown:
+      return 2;
+    case kKeyPgDn:
+      return 3;
+    case kKeyLeft:
+      return 4;
+    case kKeyPad5:
+      return 5;
+    case kKeyRight:
+      return 6;
+    case kKeyHome:
+      return 7;
+    case kKeyUp:
+      return 8;
+    case kKeyPgUp:
+      return 9;
+    default:
+      return -1;
   }
 }
 

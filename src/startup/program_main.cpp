@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
   });
   SetHelpKeyReader(ReadKey);
   terminal.SetTerminationHandler([] { EndProgram(0); });
+  InstallKeyboardReader();
 
   // Start-up sequence.
   console().SetCursorShape(CursorShape::kHidden);

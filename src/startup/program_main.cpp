@@ -13,7 +13,6 @@
 #include "platform/paths.h"
 #include "platform/processes.h"
 #include "platform/terminal_console.h"
-#include "screen/help.h"
 #include "startup/program.h"
 #include "startup/program_run.h"
 #include "startup/session.h"
@@ -84,7 +83,6 @@ int main(int argc, char** argv) {
     ResetRecordManager();
     terminal.Restore();
   });
-  SetHelpKeyReader(ReadKey);
   terminal.SetTerminationHandler([] { EndProgram(0); });
   InstallKeyboardReader();
 

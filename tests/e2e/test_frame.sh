@@ -1,47 +1,67 @@
 #!/usr/bin/env bash
-# A window drawn by the program shows the double-line frame's box-drawing
-# glyphs in the session's highlighted colour (the sample's "Col1": bright
-# yellow on blue), is saved on the screen save stack in the work directory
-# (WinPush.tmp, owner-only), and leaves nothing behind when it is closed.
+# The form's window, opened on the screen save stack, shows the double-line
+# frame's box-drawing glyphs in the session's normal colour (the sample's
+# "Col1": grey on blue); its record in WinPush.tmp (work directory,
+# owner-only) names the box, and nothing is left behind when the program
+# ends.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+export LC_ALL=C.UTF-8  # the frame is measured in characters
 
 e2e_install
 e2e_start
 e2e_run "$E2E_PROGRAM"
-e2e_wait_for "TAULA DE CONCEPTES DE DESPESA"
 e2e_wait_for "╚"
 
-# The glyphs: the box of rows 10 to 14, columns 25 to 56.
-bar="$(printf '═%.0s' {1..30})"
-blank="$(printf ' %.0s' {1..30})"
-expected=("╔${bar}╗" "║${blank}║" "║${blank}║" "║${blank}║" "╚${bar}╝")
-for i in 0 1 2 3 4; do
-  row=$((10 + i))
-  line="$(e2e_screen | sed -n "${row}p")"
-  [[ "${line:24:32}" == "${expected[$i]}" ]] || e2e_fail "row $row: \"${line:24:32}\""
-  [[ -z "${line:0:24}" || "${line:0:24}" =~ ^\ +$ ]] || e2e_fail "row $row: drawn left of the box"
+# Find the box on the screen: the row with the top-left corner, and the
+# columns of its two corners.
+mapfile -t screen < <(e2e_screen)
+top=-1
+for i in "${!screen[@]}"; do
+  [[ "${screen[$i]}" == *"╔"* ]] && { top=$i; break; }
 done
+((top >= 0)) || e2e_fail "no frame on the screen"
+line="${screen[$top]}"
+prefix="${line%%╔*}"
+left=${#prefix}
+rest="${line#*╔}"
+inner="${rest%%╗*}"
+width=$((${#inner} + 2))
+[[ "$inner" =~ ^═+$ ]] || e2e_fail "top border \"$line\""
 
-# The colours: every captured row starts from the normal style (grey on
-# blue); the frame switches to bright yellow (16 colours, or bold yellow on
-# a terminal of 8) and back to grey after its right border.
+bottom=$top
+for ((i = top + 1; i < ${#screen[@]}; i++)); do
+  row="${screen[$i]}"
+  case "${row:left:1}${row:left+width-1:1}" in
+    "║║") ;;
+    "╚╝")
+      [[ "${row:left+1:width-2}" =~ ^═+$ ]] || e2e_fail "bottom border \"$row\""
+      bottom=$i
+      break
+      ;;
+    *) e2e_fail "row $((i + 1)) does not continue the frame: \"$row\"" ;;
+  esac
+done
+((bottom > top)) || e2e_fail "the frame has no bottom border"
+
+# The colours: the captured rows start in the normal style, grey on blue, and
+# the frame is drawn in it (no colour change before the left border).
 esc=$'\e'
-for row in 9 11 13; do
-  line="$(e2e_tmux capture-pane -p -e -S "$row" -E "$row")"
-  [[ "$line" == "${esc}[37m${esc}[44m"* ]] || e2e_fail "row $((row + 1)) is not on blue: $(cat -v <<<"$line")"
-  grep -qE "^${esc}\[37m${esc}\[44m {24}(${esc}\[93m|${esc}\[1m${esc}\[33m)[╔║╚]" <<<"$line" ||
-    e2e_fail "row $((row + 1)): the frame is not bright yellow: $(cat -v <<<"$line")"
-  grep -qE "[╗║╝]${esc}\[" <<<"$line" || e2e_fail "row $((row + 1)): colour not back after the frame"
+for ((i = top; i <= bottom; i++)); do
+  captured="$(e2e_tmux capture-pane -p -e -S "$i" -E "$i")"
+  grep -qE "^${esc}\[37m${esc}\[44m {${left}}[╔║╚]" <<<"$captured" ||
+    e2e_fail "row $((i + 1)): the frame is not grey on blue: $(cat -v <<<"$captured")"
 done
 
-# The window's record: 4 bytes of top of stack, 20 digits, 5 x 32 cells of
-# two bytes, 5 digits of length.
+# The window's record: 4 bytes of top of stack, the cursor, the previous
+# window (none), the box, its cells, the record's length.
 stack="$ZEKTMP/WinPush.tmp"
 [[ -f "$stack" ]] || e2e_fail "no WinPush.tmp in the work directory"
-[[ "$(stat -c %s "$stack")" == 349 ]] || e2e_fail "WinPush.tmp holds $(stat -c %s "$stack") bytes"
 [[ "$(stat -c %a "$stack")" == 600 ]] || e2e_fail "WinPush.tmp is not owner-only"
-[[ "$(dd if="$stack" bs=1 skip=8 count=16 status=none)" == 0000000010251456 ]] ||
-  e2e_fail "the record does not name the box (10, 25, 14, 56)"
+box="$(printf '%02d%02d%02d%02d' $((top + 1)) $((left + 1)) $((bottom + 1)) $((left + width)))"
+[[ "$(dd if="$stack" bs=1 skip=8 count=16 status=none)" == "00000000$box" ]] ||
+  e2e_fail "the record does not name the box $box"
+size=$((4 + 20 + 2 * (bottom - top + 1) * width + 5))
+[[ "$(stat -c %s "$stack")" == "$size" ]] || e2e_fail "WinPush.tmp holds $(stat -c %s "$stack") bytes, not $size"
 
 e2e_keys Escape
 [[ "$(e2e_status)" == 0 ]] || e2e_fail "exit status after Esc"

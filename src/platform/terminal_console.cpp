@@ -71,6 +71,13 @@ void OnGraceExpired(int) {
   ::_exit(0);
 }
 
+// A fault gives the terminal back before the process ends the way the
+// fault ends it (the handler is reset to the default action on entry).
+void OnFault(int sig) {
+  EmergencyRestore();
+  ::raise(sig);
+}
+
 void OnSizeChange(int) {
   sizeChanged = 1;
   const char byte = 'w';
@@ -87,6 +94,9 @@ void InstallSignalHandlers() {
   ::sigaction(SIGALRM, &action, nullptr);
   action.sa_handler = OnSizeChange;
   ::sigaction(SIGWINCH, &action, nullptr);
+  action.sa_handler = OnFault;
+  action.sa_flags = SA_RESETHAND;
+  for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &action, nullptr);
 }
 
 void RestoreAtExit() {
@@ -205,6 +215,7 @@ std::string TerminalConsole::ModesOff() const {
 void TerminalConsole::Restore() {
   if (!active_) return;
   active_ = false;
+  emergencyResetLength = 0;
   if (!suspended_) {
     WriteRaw(ModesOff());
     curs_set(1);

@@ -108,6 +108,11 @@ e2e_expect_terminal_restored() {
   # the command line and spoil the command.
   e2e_tmux send-keys -l "clear"
   e2e_tmux send-keys Enter
+  local deadline=$((SECONDS + E2E_WAIT_SECONDS))
+  until [[ "$(e2e_screen | head -1)" == "${E2E_PROMPT% }" && "$(e2e_screen | grep -c .)" == 1 ]]; do
+    ((SECONDS < deadline)) || e2e_fail "the shell did not clear the screen"
+    sleep 0.05
+  done
   e2e_tmux send-keys -l "echo ready-\$((40 + 2))"
   e2e_tmux send-keys Enter
   e2e_wait_for "ready-42"

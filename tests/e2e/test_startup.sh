@@ -41,8 +41,14 @@ e2e_run "$E2E_PROGRAM"
 e2e_wait_for "$title"
 [[ "$(e2e_flag alternate_on)" == 1 ]] || e2e_fail "not on the alternate screen"
 [[ "$(e2e_flag cursor_flag)" == 0 ]] || e2e_fail "cursor shown at start"
-e2e_keys x Enter F1 Up
-sleep 0.2
+# Keys that begin with an Esc byte are not the Esc key: Alt+X, Up and
+# Ctrl+Up on the form's first field, and an Esc inside pasted text (which
+# arrives as typed characters, controls dropped).  None of them leaves the
+# form; Esc on its first field does, printing nothing.
+e2e_keys M-x Up C-Up
+e2e_tmux set-buffer $'pasted text\e'
+e2e_tmux paste-buffer -p
+sleep 0.3
 e2e_screen | grep -qF "e2e-status=" && e2e_fail "ended on a key other than Esc"
 e2e_keys Escape
 [[ "$(e2e_status)" == 0 ]] || e2e_fail "exit status after Esc"
@@ -69,4 +75,11 @@ for signal in TERM INT HUP; do
   [[ "$(e2e_status)" == 0 ]] || e2e_fail "exit status after SIG$signal"
   e2e_expect_terminal_restored
 done
+
+# A fault ends the program as faults do, but not with the terminal in raw mode.
+e2e_run "$E2E_PROGRAM"
+e2e_wait_for "$title"
+kill -s SEGV "$(e2e_program_pid)"
+[[ "$(e2e_status)" == 139 ]] || e2e_fail "a fault is not reported as one"
+e2e_expect_terminal_restored
 echo "PASS"

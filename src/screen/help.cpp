@@ -87,7 +87,7 @@ class HelpFile {
 
 class HelpViewer {
  public:
-  HelpViewer(const std::string& topic)
+  explicit HelpViewer(const std::string& topic)
       : topic_(topic), file_(topic, ScreenColumns()), lines_(file_.Lines()) {}
 
   void Run() {

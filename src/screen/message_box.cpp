@@ -158,7 +158,8 @@ void MessageBox(int row, std::string& text) {
   }
   int left = 0, right = 0;
   for (int i = 0; i < lines; ++i) {
-    const std::string line = text.substr(static_cast<std::size_t>(i * kMessageWidth), kMessageWidth);
+    const std::string line =
+        text.substr(static_cast<std::size_t>(i * kMessageWidth), kMessageWidth);
     const int g = static_cast<int>(line.find_last_not_of(' ') + 1);
     if (right - left < g + 4) {
       left = kCentreColumn - (g + 1) / 2 - 2;

@@ -40,7 +40,8 @@ void SetColor(const std::string& spec) {
   } else if (Contains(upper, 'U')) {
     style = 4;
   } else {
-    style = static_cast<std::int16_t>((Contains(upper, 'R') ? 2 : 0) + (Contains(upper, 'N') ? 1 : 0));
+    style =
+        static_cast<std::int16_t>((Contains(upper, 'R') ? 2 : 0) + (Contains(upper, 'N') ? 1 : 0));
   }
 
   const ColorPair& pair = session.colorPalette[static_cast<std::size_t>(style)];
@@ -103,7 +104,8 @@ void DrawFrame(int style) {
 }
 
 void ScrollRegion(int top, int left, int bottom, int right, int count) {
-  console().Scroll(top + 1, left + 1, bottom + 1, right + 1, count > 0 ? count : -std::max(-count, 1));
+  console().Scroll(top + 1, left + 1, bottom + 1, right + 1,
+                   count > 0 ? count : -std::max(-count, 1));
 }
 
 void ResetScreenState() {

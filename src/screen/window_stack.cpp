@@ -104,9 +104,11 @@ class StackFile {
 
 void DeleteStackFile() { ::unlink(StackPath().c_str()); }
 
-std::string Digits(int value, int width) {
-  std::string text = std::to_string(value);
-  return std::string(static_cast<std::size_t>(width) - text.size(), '0') + text;
+// The value zero-padded to width digits (the screen's coordinates have two).
+std::string Digits(int value, std::size_t width) {
+  const std::string text = std::to_string(value);
+  return text.size() >= width ? text.substr(text.size() - width)
+                              : std::string(width - text.size(), '0') + text;
 }
 
 // The number written in the digits; nothing when one is not a digit.
@@ -121,8 +123,8 @@ std::optional<int> ParseDigits(const std::string& text) {
 
 bool OnScreen(int top, int left, int bottom, int right) {
   const int rows = ScreenRows(), columns = ScreenColumns();
-  return top >= 1 && top <= rows && bottom >= 1 && bottom <= rows && left >= 1 &&
-         left <= columns && right >= 1 && right <= columns;
+  return top >= 1 && top <= rows && bottom >= 1 && bottom <= rows && left >= 1 && left <= columns &&
+         right >= 1 && right <= columns;
 }
 
 // Cells of a rectangle; corners in the wrong order make an empty one.

@@ -1,6 +1,7 @@
 #include "startup/ini_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -242,6 +243,13 @@ void WriteIniValue(const std::string& file, const std::string& section, const st
   if (Trim(section).empty() || Trim(key).empty()) return;
   const std::string hostPath = HostPath(file);
   const std::string dir = DirectoryOf(hostPath);
+  // The signals that end the program in order wait until the rewrite is
+  // over, so that an end never leaves the temporary file behind.
+  sigset_t endSignals;
+  sigset_t saved;
+  sigemptyset(&endSignals);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&endSignals, signal);
+  ::sigprocmask(SIG_BLOCK, &endSignals, &saved);
   // Our writers serialise on an exclusive lock of F's directory, held from
   // the reading of F to the rename, so that no update of another writer is
   // lost.  The lock cannot be on F itself: the rename replaces F's inode, and
@@ -259,4 +267,5 @@ void WriteIniValue(const std::string& file, const std::string& section, const st
     if (attempt < kWriteAttempts) hostClock().Pause(kRetryPauseMs);
   }
   if (lockFd >= 0) ::close(lockFd);
+  ::sigprocmask(SIG_SETMASK, &saved, nullptr);
 }

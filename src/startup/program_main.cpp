@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "editing/keyboard.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
@@ -12,9 +13,11 @@
 #include "platform/paths.h"
 #include "platform/processes.h"
 #include "platform/terminal_console.h"
+#include "screen/help.h"
 #include "startup/program.h"
 #include "startup/program_run.h"
 #include "startup/session.h"
+#include "storage/record_layer.h"
 
 namespace {
 
@@ -75,7 +78,13 @@ int main(int argc, char** argv) {
   HostClock clock;
   HostEnvironment environment;
   host() = Host{&terminal, &clipboard, &processes, &clock, &environment};
-  SetEndHandler([&terminal](int) { terminal.Restore(); });
+  // The orderly end: the print file is closed by then; the record files are
+  // closed by resetting the record manager, then the terminal is given back.
+  SetEndHandler([&terminal](int) {
+    ResetRecordManager();
+    terminal.Restore();
+  });
+  SetHelpKeyReader(ReadKey);
   terminal.SetTerminationHandler([] { EndProgram(0); });
 
   // Start-up sequence.

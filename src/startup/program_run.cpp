@@ -1,39 +1,77 @@
 #include "startup/program_run.h"
 
+#include <string>
+
+#include "editing/keyboard.h"
+#include "forms/block_editor.h"
 #include "platform/host.h"
+#include "printing/listing.h"
+#include "printing/print_request.h"
+#include "screen/message_box.h"
 #include "screen/screen.h"
+#include "screen/window_stack.h"
+#include "startup/form_definition.h"
+#include "startup/program.h"
 #include "startup/session.h"
+#include "startup/translation.h"
+#include "storage/record_layer.h"
 
 namespace {
 
-constexpr int kEscKey = 27;
+// The expense concepts file and the program's record area for it: the
+// concept code (2 characters) and its description (25).
+constexpr const char* kConceptsFileName = "DADES\\TDespesa";
+constexpr std::size_t kConceptsRecordLength = 27;
 
-// Waits for a key or click through the console; mouse reporting is on only
-// while waiting.
-int WaitForKey() {
-  Console& screen = console();
-  screen.SetMouseReporting(true);
-  InputEvent event;
-  for (;;) {
-    while (screen.PollEvent(event)) {
-      if (event.type == InputEvent::Type::kKey) {
-        screen.SetMouseReporting(false);
-        return event.key;
-      }
-    }
-    screen.WaitForInput(1000);
+// Asking for the listing: the first field of the first block holds exactly
+// this when the operator leaves the form.
+constexpr const char* kPrintTrigger = "S";
+
+std::string& RecordArea() {
+  static std::string area(kConceptsRecordLength, ' ');
+  return area;
+}
+
+// A form file that is missing or unusable leaves nothing to show: the
+// operator is told which file, and the program ends after one key.
+[[noreturn]] void FormFileFailed(FormLoadStatus status) {
+  std::string reason;
+  switch (status) {
+    case FormLoadStatus::kMissing:
+      reason = Translate("NO ES POT LLEGIR EL FORMULARI ");
+      break;
+    case FormLoadStatus::kEmpty:
+      reason = Translate("EL FORMULARI ES BUIT: ");
+      break;
+    default:
+      reason = Translate("EL FORMULARI NO ES CORRECTE: ");
+      break;
   }
+  std::string text = reason + FormDefinitionFile();
+  SetColor("n");
+  console().Clear();
+  MessageBox(12, text);
+  console().Beep();
+  console().DiscardTypeAhead();
+  ReadKey();
+  CloseWindow();
+  EndProgram(1);
 }
 
 }  // namespace
 
 void RunSequence() {
+  const FormLoadStatus loaded = LoadFormDefinition();
+  if (loaded != FormLoadStatus::kLoaded) FormFileFailed(loaded);
+  OpenRecordFile(kConceptsFile, session.rootDir + kConceptsFileName, RecordArea());
+
   SetColor("n");
   console().Clear();
-  // The form engine takes the screen here; until then the screen shows the
-  // session's title and the run ends with Esc.
-  console().MoveCursor(1, 1);
-  console().Write(session.screenTitle);
-  while (WaitForKey() != kEscKey) {
-  }
+  FormField* printRequest = formDefinition.FindField(1, 1);
+  if (printRequest != nullptr) printRequest->value.assign(printRequest->value.size(), ' ');
+  int key = 0;
+  EditBlock(1, key);
+
+  if (printRequest != nullptr && printRequest->value == kPrintTrigger)
+    PrintConceptsTable(RecordArea());
 }

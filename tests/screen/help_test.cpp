@@ -1,9 +1,9 @@
 #include "screen/help.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "screen/screen.h"
 #include "screen/window_stack.h"
@@ -82,7 +82,7 @@ TEST_F(HelpTest, PagesThroughALongFile) {
     int key;
     std::pair<std::string, std::string> shown;
   } steps[] = {
-      {0, page(1, 17)},      {kUp, page(1, 17)},   {kPgUp, page(1, 17)}, {kHome, page(1, 17)},
+      {0, page(1, 17)},      {kUp, page(1, 17)},    {kPgUp, page(1, 17)},  {kHome, page(1, 17)},
       {kPgDn, page(18, 34)}, {kPgDn, page(24, 40)}, {kDown, page(24, 40)}, {kPgDn, page(24, 40)},
       {kEnd, page(24, 40)},  {kPgUp, page(8, 24)},  {kPgUp, page(1, 17)},  {kEnd, page(24, 40)},
       {kHome, page(1, 17)},  {kPgDn, page(18, 34)}, {kPgUp, page(2, 18)},  {kDown, page(3, 19)},
@@ -138,12 +138,19 @@ TEST_F(HelpTest, MissingFileShowsBlankRows) {
 
 TEST_F(HelpTest, MarkupSwitchesColoursAndTakesNoRoom) {
   // Styles: h 0x0F, n 0x07, r 0x70, u 0x1E.
-  WriteHelp("EXPCODES", {"A\x1E" "B\x1E" "C", "\x1F" "U\x1E" "U\x1E\x1F" "x\x10" "R\x10" "n",
+  WriteHelp("EXPCODES", {"A\x1E"
+                         "B\x1E"
+                         "C",
+                         "\x1F"
+                         "U\x1E"
+                         "U\x1E\x1F"
+                         "x\x10"
+                         "R\x10"
+                         "n",
                          "\x10\x10" + std::string(76, 'w')});
   SetHelpKeyReader([&]() {
     EXPECT_EQ(screen_.RowText(5).substr(2, 4), "ABC ");
-    EXPECT_EQ(AttrGrid(screen_, 5, 3, 6, 8,
-                       {{0x0F, 'h'}, {0x07, 'n'}, {0x70, 'r'}, {0x1E, 'u'}}),
+    EXPECT_EQ(AttrGrid(screen_, 5, 3, 6, 8, {{0x0F, 'h'}, {0x07, 'n'}, {0x70, 'r'}, {0x1E, 'u'}}),
               (std::vector<std::string>{"nhnnnn", "uunrnn"}));
     EXPECT_EQ(screen_.RowText(6).substr(2, 6), "UUxRn ");
     // At most 76 characters of a line with markup are shown: not its CR LF.
@@ -166,9 +173,8 @@ TEST_F(HelpTest, F1OpensTheMenuHelpOnTopButNotFromItself) {
   });
   ShowHelp("EXPCODES");
   SetHelpKeyReader(nullptr);
-  EXPECT_EQ(seen, (std::vector<std::string>{"EXPCODES line 1", "EXPCODES line 4",
-                                            "MAINMENU line 1", "MAINMENU line 1",
-                                            "EXPCODES line 4"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"EXPCODES line 1", "EXPCODES line 4", "MAINMENU line 1",
+                                            "MAINMENU line 1", "EXPCODES line 4"}));
 }
 
 TEST_F(HelpTest, WindowsSessionStartsTheLauncherAndWaits) {
@@ -191,6 +197,37 @@ TEST_F(HelpTest, DefaultKeyReaderPollsTheConsole) {
   };
   ShowHelp("EXPCODES");
   EXPECT_EQ(screen_.pending(), 0u);
+}
+
+// The sample installation's help files: whole 80-byte records ending in
+// CR LF, at most 76 characters shown before the padding, every colour
+// switched back off at the end of its line.
+TEST(SampleHelp, FilesAreWholeRecordsWithBalancedMarkup) {
+  for (const char* name : {"EXPCODES.HLP", "MAINMENU.HLP"}) {
+    const std::string bytes =
+        ReadFileBytes(std::string(EXPCODES_SOURCE_DIR) + "/sample/AJUDA/" + name);
+    ASSERT_FALSE(bytes.empty()) << name;
+    ASSERT_EQ(bytes.size() % 80, 0u) << name;
+    for (std::size_t at = 0; at < bytes.size(); at += 80) {
+      const std::string record = bytes.substr(at, 80);
+      EXPECT_EQ(record.substr(78), "\r\n") << name << " line " << at / 80 + 1;
+      int shown = 0, toggles[3] = {0, 0, 0};
+      std::string text = record.substr(0, 78);
+      text.erase(text.find_last_not_of(' ') + 1);  // padding is never shown
+      for (char ch : text) {
+        if (ch == 30)
+          ++toggles[0];
+        else if (ch == 31)
+          ++toggles[1];
+        else if (ch == 16)
+          ++toggles[2];
+        else
+          ++shown;
+      }
+      EXPECT_LE(shown, 76) << name << " line " << at / 80 + 1;
+      for (int count : toggles) EXPECT_EQ(count % 2, 0) << name << " line " << at / 80 + 1;
+    }
+  }
 }
 
 }  // namespace

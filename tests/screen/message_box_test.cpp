@@ -68,7 +68,12 @@ TEST(WrapText, ControlCharactersTravelWithTheirWordAndTakeNoRoom) {
     std::vector<std::string> lines;
   } cases[] = {
       {"HELLO\x10WORLD\x10 AGAIN", 8, {"HELLO   ", "\x10WORLD\x10   ", "AGAIN   "}},
-      {"AB \x1E" "CD\x1E EF", 6, {"AB \x1E" "CD\x1E ", "EF    "}},
+      {"AB \x1E"
+       "CD\x1E EF",
+       6,
+       {"AB \x1E"
+        "CD\x1E ",
+        "EF    "}},
       {"\x1F\x1FXY", 2, {"\x1F\x1FXY"}},
       {"ABCDE\x10", 5, {"ABCDE\x10"}},
       {"AB \x10", 3, {"AB ", "\x10   "}},  // no spaces kept before it
@@ -123,14 +128,13 @@ TEST_F(MessageBoxTest, BoxIsCentredNearTheRowInReverseVideo) {
   MessageBox(24, text);
   EXPECT_EQ(text.size(), 76u);
 
-  EXPECT_EQ(TextGrid(screen_, 20, 20, 24, 61),
-            (std::vector<std::string>{
-                std::string(42, ' '),
-                " ┌" + Repeat("─", 38) + "┐ ",
-                " │ El fitxer de dades no es pot obrir.! │ ",
-                " └" + Repeat("─", 38) + "┘ ",
-                std::string(42, ' '),
-            }));
+  EXPECT_EQ(TextGrid(screen_, 20, 20, 24, 61), (std::vector<std::string>{
+                                                   std::string(42, ' '),
+                                                   " ┌" + Repeat("─", 38) + "┐ ",
+                                                   " │ El fitxer de dades no es pot obrir.! │ ",
+                                                   " └" + Repeat("─", 38) + "┘ ",
+                                                   std::string(42, ' '),
+                                               }));
   const std::string inside(40, 'r');
   EXPECT_EQ(AttrGrid(screen_, 20, 20, 24, 61, {{0x07, '.'}, {0x70, 'r'}}),
             (std::vector<std::string>{std::string(42, '.'), "." + inside + ".", "." + inside + ".",

@@ -9,8 +9,7 @@
 namespace {
 
 // A palette whose five styles all differ, so that every choice shows.
-constexpr std::array<ColorPair, 5> kDistinctPalette{
-    {{15, 1}, {7, 2}, {0, 3}, {1, 4}, {2, 5}}};
+constexpr std::array<ColorPair, 5> kDistinctPalette{{{15, 1}, {7, 2}, {0, 3}, {1, 4}, {2, 5}}};
 constexpr unsigned char kStyleAttr[5] = {0x1F, 0x27, 0x30, 0x41, 0x52};
 
 class ScreenTest : public ::testing::Test {
@@ -31,7 +30,7 @@ TEST_F(ScreenTest, SetColorChoosesTheStyleByLetters) {
     const char* spec;
     int style;
   } cases[] = {
-      {"h", 0},  {"n", 1},  {"r", 2},   {"u", 4},  {"RN", 3}, {"rn", 3},
+      {"h", 0},   {"n", 1},  {"r", 2},   {"u", 4},  {"RN", 3},  {"rn", 3},
       {"URN", 4}, {"rh", 2}, {"xyz", 0}, {"Nu", 4}, {" n ", 1},
   };
   for (const auto& c : cases) {
@@ -132,8 +131,8 @@ TEST_F(ScreenTest, DrawFrameDrawsEachStyleInTheCurrentColour) {
     DrawFrame(c.style);
     EXPECT_EQ(TextGrid(screen_, 10, 19, 13, 26), c.rows) << "style " << c.style;
     EXPECT_EQ(AttrGrid(screen_, 9, 19, 14, 26, {{0x07, '.'}, {0x30, 'r'}}),
-              (std::vector<std::string>{"........", ".rrrrrr.", ".rrrrrr.", ".rrrrrr.",
-                                        ".rrrrrr.", "........"}))
+              (std::vector<std::string>{"........", ".rrrrrr.", ".rrrrrr.", ".rrrrrr.", ".rrrrrr.",
+                                        "........"}))
         << "style " << c.style;
   }
 }

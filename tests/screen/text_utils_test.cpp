@@ -27,8 +27,13 @@ TEST(TextUtils, ZeroPad) {
     int width;
     const char* text;
   } cases[] = {
-      {7, 2, "07"},        {20240305, 8, "20240305"}, {123, 2, "23"}, {0, 4, "0000"},
-      {-7, 3, "007"},      {5, 0, ""},                {2147483648.0, 12, "002147483648"},
+      {7, 2, "07"},
+      {20240305, 8, "20240305"},
+      {123, 2, "23"},
+      {0, 4, "0000"},
+      {-7, 3, "007"},
+      {5, 0, ""},
+      {2147483648.0, 12, "002147483648"},
   };
   for (const auto& c : cases) EXPECT_EQ(ZeroPad(c.value, c.width), c.text) << c.value;
 }
@@ -41,7 +46,7 @@ TEST(TextUtils, ValueStackGivesBackTextsLastFirst) {
   EXPECT_EQ(PopValue(), std::string("\x00\x01\xFF", 3));
   EXPECT_EQ(PopValue(), "");
   EXPECT_EQ(PopValue(), "AB");
-  EXPECT_EQ(PopValue(), "");  // empty stack
+  EXPECT_EQ(PopValue(), "");           // empty stack
   PushValue(std::string(70000, 'x'));  // longer than a 16-bit length
   EXPECT_EQ(PopValue().size(), 70000u);
 }
@@ -56,16 +61,17 @@ std::map<int, int> PairsFromGlyphs(const std::string& utf8Pairs) {
 }
 
 TEST(TextUtils, UpperTextOverEveryCodeWithBothTables) {
-  std::map<int, int> upper = PairsFromGlyphs(
-      "üÜéÉâÂäÄàÀåÅçÇêÊëËèÈïÏîÎìÌæÆôÔöÖòÒûÛùÙáÁíÍóÓúÚñÑãÃðÐõÕýÝ");
+  std::map<int, int> upper =
+      PairsFromGlyphs("üÜéÉâÂäÄàÀåÅçÇêÊëËèÈïÏîÎìÌæÆôÔöÖòÒûÛùÙáÁíÍóÓúÚñÑãÃðÐõÕýÝ");
   ASSERT_EQ(upper.size(), 28u);
   for (int c = 'a'; c <= 'z'; ++c) upper[c] = c - 32;
 
   std::map<int, int> fold;
   const std::pair<char, const char*> groups[] = {
-      {'A', "âäàåÄÅæÆáªÁÂÀãÃ"}, {'C', "Çç"},     {'D', "ðÐ"},        {'E', "éêëèÉÊËÈ€"},
-      {'I', "ïîìíÍÎÏÌ"},        {'N', "ñÑ"},     {'O', "ôöòÖøØóºÓÔÒõÕ"}, {'S', "ß"},
-      {'T', "þÞ"},              {'U', "üûùÜúÚÛÙ"}, {'Y', "ÿýÝ"},
+      {'A', "âäàåÄÅæÆáªÁÂÀãÃ"}, {'C', "Çç"},       {'D', "ðÐ"},
+      {'E', "éêëèÉÊËÈ€"},       {'I', "ïîìíÍÎÏÌ"}, {'N', "ñÑ"},
+      {'O', "ôöòÖøØóºÓÔÒõÕ"},   {'S', "ß"},        {'T', "þÞ"},
+      {'U', "üûùÜúÚÛÙ"},        {'Y', "ÿýÝ"},
   };
   for (const auto& [letter, glyphs] : groups)
     for (unsigned char code : Utf8ToCp850(glyphs)) fold[code] = letter;

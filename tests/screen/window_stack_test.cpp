@@ -1,9 +1,8 @@
 #include "screen/window_stack.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "screen/screen.h"
 #include "startup/session.h"
@@ -23,8 +22,9 @@ class WindowStackTest : public ::testing::Test {
     // and attribute, so that a cell restored to the wrong place shows.
     for (int row = 1; row <= 25; ++row) {
       for (int column = 1; column <= 80; ++column) {
-        screen_.PutCell(row, column, {static_cast<unsigned char>('!' + (row * 7 + column) % 90),
-                                      static_cast<unsigned char>((row * 13 + column) % 256)});
+        screen_.PutCell(row, column,
+                        {static_cast<unsigned char>('!' + (row * 7 + column) % 90),
+                         static_cast<unsigned char>((row * 13 + column) % 256)});
       }
     }
     screen_.MoveCursor(1, 1);
@@ -206,7 +206,7 @@ TEST_F(WindowStackTest, StackFileIsNeverOpenedThroughASymbolicLink) {
 // reads past the file, and removes what is bad.
 TEST_F(WindowStackTest, DamagedStackRestoresNothingAndIsCleared) {
   const std::string good = Record("01010000000002020202", "Z\x70");  // window (2,2)-(2,2)
-  const std::string head = Le32(32) + good.substr(0, 22);  // its length still to come
+  const std::string head = Le32(32) + good.substr(0, 22);            // its length still to come
   const struct {
     const char* name;
     std::string bytes;
@@ -222,8 +222,8 @@ TEST_F(WindowStackTest, DamagedStackRestoresNothingAndIsCleared) {
       {"foreign bytes", "not a stack file at all, just text", false},
       {"window off the screen", Le32(59) + good + Record("01010000000030023002", "Y\x70"), true},
       {"cursor off the screen", Le32(59) + good + Record("99010000000003030303", "Y\x70"), true},
-      {"previous window off the screen",
-       Le32(59) + good + Record("01010100000003030303", "Y\x70"), true},
+      {"previous window off the screen", Le32(59) + good + Record("01010100000003030303", "Y\x70"),
+       true},
       {"digits not digits", Le32(59) + good + Record("01010000000003-30303", "Y\x70"), true},
       {"cells do not match the corners",
        Le32(61) + good + Record("01010000000003030303", "Y\x70Y\x70"), true},

@@ -207,6 +207,24 @@ TEST_F(IniFileTest, WriterKilledAtAnyMomentLeavesTheFileWhole) {
   }
 }
 
+TEST_F(IniFileTest, WriterEndedBySignalLeavesNoTemporaryFile) {
+  const std::string file = Write(SessionWith("start"));
+  unsigned seed = 11;
+  for (int round = 0; round < 30; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // An orderly end on SIGTERM, as the program's own.
+      ::signal(SIGTERM, [](int) { ::_exit(0); });
+      for (unsigned i = 0;; ++i) WriteIniValue(file, "Menu", "NomMenu", std::to_string(i));
+    }
+    ::usleep(200 + ::rand_r(&seed) % 3000);
+    ::kill(child, SIGTERM);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_EQ(Names(), std::set<std::string>{"Sessio.ini"}) << "round " << round;
+  }
+}
+
 TEST_F(IniFileTest, ConcurrentWritersOfDifferentKeysLoseNoUpdate) {
   const std::string file = Write("[Menu]\r\nTitol=T\r\n");
   constexpr int kWriters = 4;

@@ -14,8 +14,8 @@ std::vector<std::string> TextGrid(const Console& console, int top, int left, int
   return rows;
 }
 
-std::vector<std::string> AttrGrid(const Console& console, int top, int left, int bottom,
-                                  int right, const std::map<unsigned char, char>& legend) {
+std::vector<std::string> AttrGrid(const Console& console, int top, int left, int bottom, int right,
+                                  const std::map<unsigned char, char>& legend) {
   std::vector<std::string> rows;
   for (int row = top; row <= bottom; ++row) {
     std::string letters;

@@ -11,12 +11,11 @@
 #include "platform/console.h"
 
 // Rows top..bottom, columns left..right (1-based, inclusive).
-std::vector<std::string> TextGrid(const Console& console, int top, int left, int bottom,
-                                  int right);
+std::vector<std::string> TextGrid(const Console& console, int top, int left, int bottom, int right);
 
 // Each cell's attribute as its letter in the legend, '?' when it has none.
-std::vector<std::string> AttrGrid(const Console& console, int top, int left, int bottom,
-                                  int right, const std::map<unsigned char, char>& legend);
+std::vector<std::string> AttrGrid(const Console& console, int top, int left, int bottom, int right,
+                                  const std::map<unsigned char, char>& legend);
 
 // Every cell of the screen, character and attribute, for exact comparisons.
 std::vector<Cell> AllCells(const Console& console);

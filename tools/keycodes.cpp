@@ -51,22 +51,38 @@ std::string ScanCodeName(int scan) {
     }
   }
   switch (scan) {
-    case 0x0F: return "Shift+Tab";
-    case 0x47: return "Home";
-    case 0x48: return "Up";
-    case 0x49: return "PgUp";
-    case 0x4B: return "Left";
-    case 0x4C: return "keypad 5";
-    case 0x4D: return "Right";
-    case 0x4F: return "End";
-    case 0x50: return "Down";
-    case 0x51: return "PgDn";
-    case 0x52: return "Insert";
-    case 0x53: return "Delete";
-    case 0x73: return "Ctrl+Left";
-    case 0x74: return "Ctrl+Right";
-    case 0x77: return "Ctrl+Home";
-    default: break;
+    case 0x0F:
+      return "Shift+Tab";
+    case 0x47:
+      return "Home";
+    case 0x48:
+      return "Up";
+    case 0x49:
+      return "PgUp";
+    case 0x4B:
+      return "Left";
+    case 0x4C:
+      return "keypad 5";
+    case 0x4D:
+      return "Right";
+    case 0x4F:
+      return "End";
+    case 0x50:
+      return "Down";
+    case 0x51:
+      return "PgDn";
+    case 0x52:
+      return "Insert";
+    case 0x53:
+      return "Delete";
+    case 0x73:
+      return "Ctrl+Left";
+    case 0x74:
+      return "Ctrl+Right";
+    case 0x77:
+      return "Ctrl+Home";
+    default:
+      break;
   }
   for (int row = 0; row < 3; ++row) {
     const std::string letters = kLetterRows[row];
@@ -81,13 +97,20 @@ std::string ScanCodeName(int scan) {
 // The name of a key as the screen shows it (code page 850 text).
 std::string KeyName(int key) {
   switch (key) {
-    case kKeyBackspace: return "Backspace";
-    case kKeyTab: return "Tab";
-    case kKeyEnter: return "Enter";
-    case kKeyEsc: return "Esc";
-    case ' ': return "Space";
-    case kKeyEuro: return "\xD5 (also Alt+E)";
-    default: break;
+    case kKeyBackspace:
+      return "Backspace";
+    case kKeyTab:
+      return "Tab";
+    case kKeyEnter:
+      return "Enter";
+    case kKeyEsc:
+      return "Esc";
+    case ' ':
+      return "Space";
+    case kKeyEuro:
+      return "\xD5 (also Alt+E)";
+    default:
+      break;
   }
   if (key > 0 && key < 32) return std::string("Ctrl+") + static_cast<char>('@' + key);
   if (key > 32 && key < 256) return "'" + std::string(1, static_cast<char>(key)) + "'";

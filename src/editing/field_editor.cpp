@@ -91,7 +91,8 @@ std::vector<ChoiceItem> ParseChoiceList(const std::string& list) {
   std::vector<ChoiceItem> items;
   for (std::size_t bar = list.find('|'); bar != std::string::npos;) {
     const std::size_t next = list.find('|', bar + 1);
-    const std::string item = list.substr(bar + 1, next == std::string::npos ? next : next - bar - 1);
+    const std::string item =
+        list.substr(bar + 1, next == std::string::npos ? next : next - bar - 1);
     const std::size_t comma = item.find(',');
     if (comma == std::string::npos) {
       items.push_back({item, ""});
@@ -355,7 +356,9 @@ class FieldEdit {
     return last == std::string::npos ? 1 : static_cast<int>(last) + 2;
   }
 
-  static bool IsSeparator(char ch) { return std::string_view(" ,.;:").find(ch) != std::string_view::npos; }
+  static bool IsSeparator(char ch) {
+    return std::string_view(" ,.;:").find(ch) != std::string_view::npos;
+  }
 
   // To the first character of the next word, or after the end.
   void WordRight() {

@@ -1,5 +1,6 @@
 #include "editing/keyboard.h"
 
+#include <optional>
 #include <utility>
 
 #include "platform/host.h"
@@ -18,6 +19,9 @@ struct PopUp {
 PopUp calculator;
 PopUp calendar;
 MouseState mouseState = MouseState::kUndetermined;
+// An event polled after the left Alt key was let go, which ended a keypad
+// number entry: it is read after the entry's character.
+std::optional<InputEvent> heldEvent;
 
 // How long a wait for input sleeps on the console before polling again; the
 // console returns sooner when input arrives.
@@ -27,31 +31,51 @@ constexpr int kWaitMilliseconds = 100;
 int KeypadDigit(const InputEvent& event) {
   if (event.type != InputEvent::Type::kKey) return -1;
   switch (static_cast<KeyCode>(event.key)) {
-    case kKeyInsert: return 0;
-    case kKeyEnd: return 1;
-    case kKeyDown: return 2;
-    case kKeyPgDn: return 3;
-    case kKeyLeft: return 4;
-    case kKeyPad5: return 5;
-    case kKeyRight: return 6;
-    case kKeyHome: return 7;
-    case kKeyUp: return 8;
-    case kKeyPgUp: return 9;
-    default: return -1;
+    case kKeyInsert:
+      return 0;
+    case kKeyEnd:
+      return 1;
+    case kKeyDown:
+      return 2;
+    case kKeyPgDn:
+      return 3;
+    case kKeyLeft:
+      return 4;
+    case kKeyPad5:
+      return 5;
+    case kKeyRight:
+      return 6;
+    case kKeyHome:
+      return 7;
+    case kKeyUp:
+      return 8;
+    case kKeyPgUp:
+      return 9;
+    default:
+      return -1;
   }
 }
 
-// Polls one event; an empty poll leaves the event empty.
+// Polls one event (the held one first); an empty poll leaves the event
+// empty.
 InputEvent Poll() {
   InputEvent event;
-  if (!console().PollEvent(event)) event = InputEvent{};
+  if (heldEvent) {
+    event = *heldEvent;
+    heldEvent.reset();
+  } else if (!console().PollEvent(event)) {
+    event = InputEvent{};
+  }
   return event;
 }
 
 // Alt + keypad digits: while the left Alt key is down, keypad keys add
 // digits and the next event is polled (waiting through empty polls).  The
-// event that ends the entry is replaced by the character of the number,
-// modulo 256; a number that is a multiple of 256 gives no key at all.
+// entry gives the character of the number, modulo 256; a number that is a
+// multiple of 256 gives no key at all.  An event that ends the entry with
+// Alt still down is taken by it.  An event without Alt shows that Alt was let
+// go before it (a terminal that does not report the Alt key itself): it is
+// kept for the next read.
 InputEvent KeypadNumberEntry(InputEvent event) {
   bool anyDigit = false;
   int number = 0;
@@ -69,6 +93,7 @@ InputEvent KeypadNumberEntry(InputEvent event) {
     event = Poll();
   }
   if (!anyDigit) return event;
+  if (event.type != InputEvent::Type::kNone && !event.modifiers.leftAlt) heldEvent = event;
   if (number == 0) return InputEvent{};
   return InputEvent::Key(static_cast<std::uint16_t>(number), console().modifiers());
 }
@@ -170,4 +195,5 @@ void ResetKeyboardState() {
   calculator = PopUp{};
   calendar = PopUp{};
   mouseState = MouseState::kUndetermined;
+  heldEvent.reset();
 }

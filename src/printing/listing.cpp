@@ -5,6 +5,7 @@
 
 #include "printing/number_format.h"
 #include "printing/print_file.h"
+#include "screen/text_utils.h"
 #include "startup/ini_file.h"
 #include "startup/session.h"
 #include "startup/translation.h"
@@ -47,8 +48,7 @@ void PrintPageHeading(int pageNumber) {
   SetPrintJustify(justify);
   PrintText(kPageNumberColumn, Translate("P\xB7GINA ") + FormatNumber("ZZZ9", pageNumber), 2);
   const std::string title = Translate("TAULA DE CONCEPTES DE DESPESA");
-  const int titleLength = static_cast<int>(title.size());
-  PrintText(static_cast<std::int16_t>((kTitleWidth - titleLength) / 2), title, 2);
+  PrintText(CenterOffset(title, kTitleWidth), title, 2);
   // The caption stands over a 25-character description whatever the length
   // of its translation.
   std::string caption = Translate("DESCRIPCI\xE0");

@@ -19,7 +19,6 @@ namespace {
 constexpr int kFirstRecord = 5;    // 1-based position of the first record
 constexpr int kHeaderLength = 20;  // ten two-digit fields
 constexpr int kLengthDigits = 5;
-constexpr int kMaxRecordLength = 99999;
 
 // The depths at which an OpenWindow was refused and its CloseWindow is still
 // to come; the CloseWindow made at such a depth is that one.
@@ -251,8 +250,7 @@ void CloseWindow() {
       length = ParseDigits(*digits);
   }
   const long long start = length ? *top - *length : 0;
-  if (!length || *length < kHeaderLength + kLengthDigits || *length > kMaxRecordLength ||
-      start < kFirstRecord) {
+  if (!length || *length < kHeaderLength + kLengthDigits || start < kFirstRecord) {
     file.Close();
     DeleteStackFile();
     return;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -160,6 +161,17 @@ std::string RewriteIniText(const std::string& old, const std::string& section,
   return out;
 }
 
+// The file a host path names, links followed, so that a link to F stays a
+// link and the file it points to is the one replaced.  A file that does not
+// exist yet keeps the path as given.
+std::string FollowLinks(const std::string& hostPath) {
+  char* real = ::realpath(hostPath.c_str(), nullptr);
+  if (real == nullptr) return hostPath;
+  std::string path = real;
+  std::free(real);
+  return path;
+}
+
 // F's directory as a host path, for the temporary file and the lock.
 std::string DirectoryOf(const std::string& hostPath) {
   const std::size_t slash = hostPath.rfind('/');
@@ -241,7 +253,7 @@ void WriteIniValue(const std::string& file, const std::string& section, const st
                    const std::string& value) {
   // An entry needs a section and a key; without them the file stays as it is.
   if (Trim(section).empty() || Trim(key).empty()) return;
-  const std::string hostPath = HostPath(file);
+  const std::string hostPath = FollowLinks(HostPath(file));
   const std::string dir = DirectoryOf(hostPath);
   // The signals that end the program in order wait until the rewrite is
   // over, so that an end never leaves the temporary file behind.

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <string>
 
-#include "editing/keyboard.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
@@ -13,7 +12,6 @@
 #include "platform/paths.h"
 #include "platform/processes.h"
 #include "platform/terminal_console.h"
-#include "screen/help.h"
 #include "startup/program.h"
 #include "startup/program_run.h"
 #include "startup/session.h"
@@ -84,7 +82,6 @@ int main(int argc, char** argv) {
     ResetRecordManager();
     terminal.Restore();
   });
-  SetHelpKeyReader(ReadKey);
   terminal.SetTerminationHandler([] { EndProgram(0); });
 
   // Start-up sequence.

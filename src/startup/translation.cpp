@@ -5,70 +5,18 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <string_view>
 #include <unordered_map>
 
 #include "platform/paths.h"
 #include "startup/program.h"
 #include "startup/session.h"
+#include "startup/value_reader.h"
 
 std::string dictionaryName;
 
 namespace {
-
-// Reads the texts of a language file: separated by commas or line ends,
-// optionally quoted (a quoted text may hold commas and line ends).  A line
-// ends with CR LF, CR or LF; a character of code 26 ends the file.
-class TextReader {
- public:
-  explicit TextReader(std::string_view bytes) : bytes_(bytes.substr(0, bytes.find('\x1a'))) {}
-
-  bool AtEnd() const { return pos_ >= bytes_.size(); }
-
-  std::string ReadText() {
-    while (!AtEnd() && bytes_[pos_] == ' ') ++pos_;
-    std::string text;
-    if (!AtEnd() && bytes_[pos_] == '"') {
-      const std::size_t close = bytes_.find('"', pos_ + 1);
-      const std::size_t end = close == std::string_view::npos ? bytes_.size() : close;
-      text.assign(bytes_.substr(pos_ + 1, end - pos_ - 1));
-      pos_ = end == bytes_.size() ? end : end + 1;
-      while (!AtEnd() && (bytes_[pos_] == ' ' || bytes_[pos_] == '\t')) ++pos_;
-      if (!AtEnd() && bytes_[pos_] == ',') {
-        ++pos_;
-      } else {
-        SkipLineEnd();
-      }
-      return text;
-    }
-    while (!AtEnd() && bytes_[pos_] != ',' && !AtLineEnd()) {
-      if (bytes_[pos_] != '\t') text += bytes_[pos_];
-      ++pos_;
-    }
-    if (!AtEnd() && bytes_[pos_] == ',') {
-      ++pos_;
-    } else {
-      SkipLineEnd();
-    }
-    return text;
-  }
-
- private:
-  bool AtLineEnd() const { return bytes_[pos_] == '\r' || bytes_[pos_] == '\n'; }
-
-  void SkipLineEnd() {
-    if (AtEnd()) return;
-    if (bytes_[pos_] == '\r') {
-      ++pos_;
-      if (!AtEnd() && bytes_[pos_] == '\n') ++pos_;
-    } else if (bytes_[pos_] == '\n') {
-      ++pos_;
-    }
-  }
-
-  std::string_view bytes_;
-  std::size_t pos_ = 0;
-};
 
 // The translations of one Catalan key, in file order: Galician, Occitan,
 // Spanish.
@@ -98,7 +46,7 @@ struct LanguageFileCache {
 // wins.
 std::unordered_map<std::string, Translations> ParseLanguageFile(std::string_view bytes) {
   std::unordered_map<std::string, Translations> entries;
-  TextReader reader(bytes);
+  ValueReader reader(bytes);
   while (!reader.AtEnd()) {
     std::string key = reader.ReadText();
     if (reader.AtEnd()) break;
@@ -132,8 +80,13 @@ const std::unordered_map<std::string, Translations>* LanguageEntries() {
   std::string bytes;
   char buffer[65536];
   ssize_t got;
-  while ((got = ::read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, got);
+  while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
   ::close(fd);
+  if (got < 0) return nullptr;
   cache.entries = ParseLanguageFile(bytes);
   cache.path = path;
   cache.device = st.st_dev;

@@ -106,7 +106,14 @@ TEST_F(FieldEditorTest, TypingAndMovingInTextMode) {
     int expectedCursor;
   };
   const Case cases[] = {
-      {"overwrite", "abc", 1, false, {'x', 0xE9}, "x\xE9" "c", 3},
+      {"overwrite",
+       "abc",
+       1,
+       false,
+       {'x', 0xE9},
+       "x\xE9"
+       "c",
+       3},
       {"overwrite past the end", "abc", 4, false, {'x'}, "abc", 4},
       {"insert shifts right", "AB ", 1, true, {'x'}, "xAB", 2},
       {"insert into a full field", "abc", 1, true, {'x'}, "abc", 1},
@@ -117,7 +124,13 @@ TEST_F(FieldEditorTest, TypingAndMovingInTextMode) {
       {"Backspace", "abcd", 3, false, {kKeyBackspace}, "acd ", 2},
       {"Delete at the end", "abcd", 5, false, {kKeyDelete}, "abcd", 5},
       {"Delete", "abcd", 2, false, {kKeyDelete}, "acd ", 2},
-      {"Left at the start, Right at the end", "ab", 1, false, {kKeyLeft, kKeyRight, kKeyRight, kKeyRight}, "ab", 3},
+      {"Left at the start, Right at the end",
+       "ab",
+       1,
+       false,
+       {kKeyLeft, kKeyRight, kKeyRight, kKeyRight},
+       "ab",
+       3},
       {"End after the last non-space", "ab c  ", 1, false, {kKeyEnd}, "ab c  ", 5},
       {"End in an all-space text", "   ", 3, false, {kKeyEnd}, "   ", 1},
       {"Home", "abc", 3, false, {kKeyHome}, "abc", 1},
@@ -203,8 +216,8 @@ TEST_F(FieldEditorTest, MultiLineFieldInAWindow) {
     int expectedKey;
   };
   const Case moves[] = {
-      {3, kKeyDown, 8, kKeyEsc},   {8, kKeyUp, 3, kKeyEsc},  {11, kKeyUp, 6, kKeyEsc},
-      {3, kKeyUp, 3, kKeyUp},      {7, kKeyDown, 7, kKeyDown}, {6, kKeyDown, 11, kKeyEsc},
+      {3, kKeyDown, 8, kKeyEsc},     {8, kKeyUp, 3, kKeyEsc},      {11, kKeyUp, 6, kKeyEsc},
+      {3, kKeyUp, 3, kKeyUp},        {7, kKeyDown, 7, kKeyDown},   {6, kKeyDown, 11, kKeyEsc},
       {7, kKeyShiftTab, 2, kKeyEsc}, {2, kKeyShiftTab, 2, kKeyUp},
   };
   console_.onIdle = nullptr;
@@ -312,10 +325,17 @@ TEST_F(FieldEditorTest, EndingKeysWithAnEmptySet) {
     int expected;
   };
   const Case cases[] = {
-      {kKeyEsc, 1, kKeyEsc},          {kKeyEnter, 1, kKeyEnter},  {kKeyTab, 1, kKeyEnter},
-      {kKeyShiftTab, 1, kKeyUp},      {0x3C00, 1, 0x3C00},        {kKeyPgUp, 1, kKeyPgUp},
-      {kKeyPgDn, 1, kKeyPgDn},        {kKeyCtrlF4, 1, kKeyEsc},   {kKeyAltF4, 1, kKeyEsc},
-      {kKeyCtrlLeft, 1, kKeyCtrlLeft}, {kKeyCtrlRight, 3, kKeyCtrlRight},
+      {kKeyEsc, 1, kKeyEsc},
+      {kKeyEnter, 1, kKeyEnter},
+      {kKeyTab, 1, kKeyEnter},
+      {kKeyShiftTab, 1, kKeyUp},
+      {0x3C00, 1, 0x3C00},
+      {kKeyPgUp, 1, kKeyPgUp},
+      {kKeyPgDn, 1, kKeyPgDn},
+      {kKeyCtrlF4, 1, kKeyEsc},
+      {kKeyAltF4, 1, kKeyEsc},
+      {kKeyCtrlLeft, 1, kKeyCtrlLeft},
+      {kKeyCtrlRight, 3, kKeyCtrlRight},
   };
   for (const Case& c : cases) {
     Keys({c.key});

@@ -37,15 +37,24 @@ TEST_F(KeyboardTest, KeysGetTheReaderCodesForTheirModifiers) {
     int expected;
   };
   const Case cases[] = {
-      {kKeyF1, {}, 0x3B00},           {kKeyF1, kShift, 0x5400},
-      {0x3C00, kShift, 0x5500},       {kKeyF10, kShift, 0x5D00},
-      {kKeyF4, kLeftCtrl, 0x6100},    {kKeyF10, kRightCtrl, 0x6700},
-      {kKeyF4, kLeftAlt, 0x6B00},     {kKeyF10, kRightAlt, 0x7100},
-      {kKeyF1, kAltCtrl, 0x6800},     {0x4500, kShift, 0x4500},  // no F11 codes
-      {kKeyHome, kLeftCtrl, 0x7700},  {kKeyLeft, kRightCtrl, 0x7300},
-      {kKeyRight, kLeftCtrl, 0x7400}, {kKeyUp, kLeftCtrl, kKeyUp},
-      {kKeyHome, kShift, kKeyHome},   {kKeyAltE, kLeftAlt, 213},
-      {'a', {}, 'a'},                 {0xE9, {}, 0xE9},
+      {kKeyF1, {}, 0x3B00},
+      {kKeyF1, kShift, 0x5400},
+      {0x3C00, kShift, 0x5500},
+      {kKeyF10, kShift, 0x5D00},
+      {kKeyF4, kLeftCtrl, 0x6100},
+      {kKeyF10, kRightCtrl, 0x6700},
+      {kKeyF4, kLeftAlt, 0x6B00},
+      {kKeyF10, kRightAlt, 0x7100},
+      {kKeyF1, kAltCtrl, 0x6800},
+      {0x4500, kShift, 0x4500},  // no F11 codes
+      {kKeyHome, kLeftCtrl, 0x7700},
+      {kKeyLeft, kRightCtrl, 0x7300},
+      {kKeyRight, kLeftCtrl, 0x7400},
+      {kKeyUp, kLeftCtrl, kKeyUp},
+      {kKeyHome, kShift, kKeyHome},
+      {kKeyAltE, kLeftAlt, 213},
+      {'a', {}, 'a'},
+      {0xE9, {}, 0xE9},
       {0x8100, {}, 0},  // would read as a click code
   };
   for (const Case& c : cases) {
@@ -95,6 +104,9 @@ TEST_F(KeyboardTest, AltKeypadEntryWaitsForItsEndAndOnlyLeftAltStartsIt) {
   };
   EXPECT_EQ(Poll(), 12);
   EXPECT_EQ(idle, 1);
+  // The key came after Alt was let go: it is not lost.
+  EXPECT_EQ(Poll(), kKeyEnter);
+  console_.onIdle = nullptr;
 
   console_.PushKey(kKeyEnd, kRightAlt);
   EXPECT_EQ(Poll(), kKeyEnd);

@@ -6,7 +6,6 @@
 #include <limits>
 #include <vector>
 
-#include "startup/ini_file.h"
 #include "support/test_host.h"
 
 namespace {
@@ -92,8 +91,26 @@ TEST_F(NumberFormatTest, ConfiguredSeparators) {
 
 }  // namespace
 
-// Until the configuration file reader is part of the build.
-__attribute__((weak)) std::string ReadIniValue(const std::string&, const std::string&,
-                                               const std::string&) {
-  return "";
+TEST(NumberSeparatorsTest, ReadOnceFromTheInstallation) {
+  ScopedHost host;
+  TempDir root;
+  host.environment.values["ZEKROOT"] = root.suiteDir();
+  struct Case {
+    const char* settings;
+    const char* expected;
+  } cases[] = {
+      {"[Usuari]\r\nDecCaracter=,\r\nMilCaracter=.\r\n", "1.234,57"},
+      {"[Usuari]\r\nDecCaracter=.x\r\nMilCaracter= \r\n", "1.234.57"},  // blank: default
+      {"[Usuari]\r\nMilCaracter=_\r\n", "1_234'57"},
+      {"", "1.234'57"},
+  };
+  for (const Case& c : cases) {
+    numberSeparators = {};
+    WriteFileBytes(root.File("Orvo.ini"), c.settings);
+    EXPECT_EQ(FormatNumber("Z,ZZ9.99", 1234.567), c.expected) << c.settings;
+    // Kept for the run: a later change of the file is not seen.
+    WriteFileBytes(root.File("Orvo.ini"), "[Usuari]\r\nDecCaracter=#\r\nMilCaracter=#\r\n");
+    EXPECT_EQ(FormatNumber("Z,ZZ9.99", 1234.567), c.expected) << c.settings;
+  }
+  numberSeparators = {};
 }

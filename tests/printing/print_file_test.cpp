@@ -137,6 +137,3 @@ TEST_F(PrintFileTest, WriteFailureIsReportedAtClose) {
 }
 
 }  // namespace
-
-// Until the session's own source is part of the build.
-__attribute__((weak)) Session session;

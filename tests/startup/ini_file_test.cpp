@@ -153,6 +153,17 @@ TEST_F(IniFileTest, KeepsTheModeOfTheFile) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
+TEST_F(IniFileTest, LinkToTheFileStaysALink) {
+  ASSERT_EQ(::mkdir(dir.File("real").c_str(), 0755), 0);
+  WriteFileBytes(dir.File("real/Sessio.ini"), "[Menu]\r\n");
+  ASSERT_EQ(::symlink("real/Sessio.ini", dir.File("Sessio.ini").c_str()), 0);
+  WriteIniValue(SuitePath("Sessio.ini"), "Menu", "NomMenu", "N");
+  struct stat st;
+  ASSERT_EQ(::lstat(dir.File("Sessio.ini").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFileBytes(dir.File("real/Sessio.ini")), "[Menu]\r\nNomMenu=N\r\n");
+}
+
 TEST_F(IniFileTest, UnreplaceableFileIsLeftAsItWasAfterBoundedRetries) {
   // A directory of that name can be neither read as text nor replaced.
   ASSERT_EQ(::mkdir(dir.File("Sessio.ini").c_str(), 0755), 0);

@@ -503,8 +503,8 @@ KeyDecoder::Step KeyDecoder::DecodePaste(InputEvent& event) {
   if (kPasteEnd.starts_with(buffer_)) return Step::kIncomplete;
   const char first = buffer_[0];
   if (first == '\r' || first == '\n') {
-    if (first == '\r' && buffer_.size() == 1) return Step::kIncomplete;
-    buffer_.erase(0, first == '\r' && buffer_[1] == '\n' ? 2 : 1);
+    if (first == '\r' && buffer_.size() == 1 && !expired_) return Step::kIncomplete;
+    buffer_.erase(0, first == '\r' && buffer_.size() > 1 && buffer_[1] == '\n' ? 2 : 1);
     Emit(13, {}, event);
     return Step::kEvent;
   }

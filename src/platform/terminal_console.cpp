@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -270,6 +270,7 @@ bool TerminalConsole::ReadAvailable() {
     if (n <= 0) return false;
     decoder_.Feed(std::string_view(bytes, static_cast<std::size_t>(n)));
     lastInput_ = Now();
+    partialExpired_ = false;
     if (static_cast<std::size_t>(n) < sizeof bytes) return true;
   }
 }
@@ -401,9 +402,12 @@ bool TerminalConsole::PollEvent(InputEvent& event) {
     HandleSignals();
   }
   bool got = early_.empty() && decoder_.Next(event);
-  if (!got && early_.empty() && decoder_.HasPartial() && MillisecondsUntilEscExpires() == 0) {
+  if (!got && early_.empty() && decoder_.HasPartial() && !partialExpired_ &&
+      MillisecondsUntilEscExpires() == 0) {
     decoder_.Expire();
     got = decoder_.Next(event);
+    // What is still held back (the rest of a paste) waits for more input.
+    partialExpired_ = !got && decoder_.HasPartial();
   }
   if (!early_.empty()) {
     event = early_.front();
@@ -417,7 +421,8 @@ bool TerminalConsole::PollEvent(InputEvent& event) {
 void TerminalConsole::WaitForInput(int milliseconds) {
   HandleSignals();
   Flush();
-  if (decoder_.HasPartial()) milliseconds = std::min(milliseconds, MillisecondsUntilEscExpires());
+  if (decoder_.HasPartial() && !partialExpired_)
+    milliseconds = std::min(milliseconds, MillisecondsUntilEscExpires());
   pollfd fds[2] = {{wakePipe[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
   const nfds_t count = tooSmall_ || suspended_ ? 1 : 2;
   ::poll(fds, count, std::max(milliseconds, 0));

@@ -92,6 +92,7 @@ class TerminalConsole : public Console {
   bool kitty_ = false;
   int escDelay_ = 25;
   TimePoint lastInput_{};
+  bool partialExpired_ = false;  // the Esc pause has passed over what is held back
 };
 
 // True when standard input and standard output are both a terminal.

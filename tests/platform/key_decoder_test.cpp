@@ -197,6 +197,21 @@ TEST(KeyDecoder, HoldsBackAnEscUntilThePausePasses) {
   EXPECT_FALSE(decoder.HasPartial());
 }
 
+TEST(KeyDecoder, APauseInsideAPasteDoesNotEndIt) {
+  KeyDecoder decoder;
+  InputEvent event;
+  decoder.Feed("\x1b[200~a\x1b[20");
+  ASSERT_TRUE(decoder.Next(event));
+  EXPECT_EQ(event.key, 'a');
+  decoder.Expire();
+  EXPECT_FALSE(decoder.Next(event));
+  EXPECT_TRUE(decoder.HasPartial());  // a cut end of paste is waited for
+  decoder.Feed("1~\x1b");             // after the paste, Esc is a key again
+  decoder.Expire();
+  ASSERT_TRUE(decoder.Next(event));
+  EXPECT_EQ(event.key, 27);
+}
+
 TEST(KeyDecoder, KittyModifierKeysChangeTheStateWithoutAnEvent) {
   KeyDecoder decoder;
   InputEvent event;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A terminal set to Spanish: the form's labels and choices are translated
 # and the listing is printed in Spanish; a data file that cannot be opened or
-# made is reported in Spanish and the program ends after a key.
+# made, and a missing form file, are reported in Spanish and the program
+# ends after a key.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 e2e_install
@@ -31,5 +32,12 @@ e2e_screen | grep -qF "e2e-status=" && e2e_fail "ended before a key"
 e2e_keys Space
 e2e_status >/dev/null
 [[ ! -e "$ZEKROOT/DADES/TDespesa.dat" ]] || e2e_fail "a data file was made without its description"
+e2e_expect_terminal_restored
+
+rm -f "$ZEKROOT/FORMS/EXPCODES.ZPN"
+e2e_run "$E2E_PROGRAM"
+e2e_wait_for "NO SE PUEDE LEER EL FORMULARIO"
+e2e_keys Space
+[[ "$(e2e_status)" == 1 ]] || e2e_fail "a missing form file did not end with status 1"
 e2e_expect_terminal_restored
 echo "PASS"

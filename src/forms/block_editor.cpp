@@ -146,8 +146,16 @@ void BlockRun::EditOneField() {
       }
     } else {
       if (field.extraWidth != 0) {
-        LocateInWindow(field.row, valueColumn);
-        console().Write(text + std::string(static_cast<std::size_t>(field.extraWidth), ' '));
+        // The text again and the description area cleared after it; a
+        // hidden field's text stays masked, only the area is cleared.
+        const std::string blanks(static_cast<std::size_t>(field.extraWidth), ' ');
+        if (hidden) {
+          LocateInWindow(field.row, valueColumn + static_cast<int>(text.size()));
+          console().Write(blanks);
+        } else {
+          LocateInWindow(field.row, valueColumn);
+          console().Write(text + blanks);
+        }
       }
       if (key_ == kKeyEsc)
         DisplayField(blockNumber_, current_);

@@ -342,23 +342,29 @@ TEST_F(BlockEditorTest, BlockWithAndWithoutWindow) {
 // A hidden field starts blank, is masked while typed and never shown; flag 8
 // puts the cursor after the value's last non-blank character.
 TEST_F(BlockEditorTest, HiddenFieldsAndCursorAfterTheValue) {
-  const int b = AddBlock();
-  AddField(b, 3, 1, "Clau: ", 6, kFieldHidden);
-  StoreFieldValue(b, 1, "SECRET");
-  std::vector<std::string> rows;
-  host.console.onIdle = [&] {
+  // With a description area too: clearing it after the edit must not
+  // bring the typed text to the screen.
+  for (int extraWidth : {0, 5}) {
+    SCOPED_TRACE(extraWidth);
+    formDefinition = FormDefinition{};
+    host.console.Clear();
+    AddField(AddBlock(), 3, 1, "Clau: ", 6, kFieldHidden, "", 0, extraWidth);
+    StoreFieldValue(1, 1, "SECRET");
+    std::vector<std::string> rows;
+    host.console.onIdle = [&] {
+      rows.push_back(host.console.RowText(3));
+      if (rows.size() == 1)
+        host.console.PushText("ab");
+      else
+        host.console.PushKey(kCtrlB);
+    };
+    EXPECT_EQ(Run({}), kCtrlB);
+    EXPECT_EQ(Value(1, 1), "ab    ");
     rows.push_back(host.console.RowText(3));
-    if (rows.size() == 1)
-      host.console.PushText("ab");
-    else
-      host.console.PushKey(kCtrlB);
-  };
-  EXPECT_EQ(Run({}), kCtrlB);
-  EXPECT_EQ(Value(1, 1), "ab    ");
-  rows.push_back(host.console.RowText(3));
-  for (const std::string& row : rows) {
-    EXPECT_EQ(row.find("SECRET"), std::string::npos) << row;
-    EXPECT_EQ(row.find("ab"), std::string::npos) << row;
+    for (const std::string& row : rows) {
+      EXPECT_EQ(row.find("SECRET"), std::string::npos) << row;
+      EXPECT_EQ(row.find("ab"), std::string::npos) << row;
+    }
   }
 
   struct Case {

@@ -60,8 +60,7 @@ std::string WithoutTrailingBlanks(const std::string& text) {
 class BlockRun {
  public:
   BlockRun(int block, bool nested, int& key)
-      : blockNumber_(block), nested_(nested), key_(key),
-        block_(*formDefinition.FindBlock(block)) {}
+      : blockNumber_(block), nested_(nested), key_(key), block_(*formDefinition.FindBlock(block)) {}
 
   void Run();
 

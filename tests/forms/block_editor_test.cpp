@@ -98,8 +98,7 @@ TEST_F(BlockEditorTest, KeysMoveBetweenFieldsAndLeaveTheBlock) {
        kEnter,
        {"a  ", "b  ", "c  "}},
       {"Esc on the third field goes to the first, a second Esc leaves",
-       Typed("a") + Script{kEnter} + Typed("b") + Script{kEnter} + Typed("c") +
-           Script{kEsc, kEsc},
+       Typed("a") + Script{kEnter} + Typed("b") + Script{kEnter} + Typed("c") + Script{kEsc, kEsc},
        kEsc,
        {"a  ", "b  ", "   "}},
       {"Down on the last field stays on it",
@@ -143,10 +142,10 @@ TEST_F(BlockEditorTest, TypingIsKeptOrDroppedByTheKeyThatEndsTheEdit) {
     bool kept;
   };
   const std::vector<Case> cases = {
-      {"Enter", kEnter, true},       {"Down", kDown, true},    {"Up", kUp, true},
-      {"PgUp", kPgUp, true},         {"PgDn", kPgDn, true},    
-      {"Ctrl+B", kCtrlB, true},      {"F2", kF2, true},        {"click", Click(4, 1), true},
-      {"Esc", kEsc, false},          {"F1", kF1, false},       {"F4", kF4, false},
+      {"Enter", kEnter, true}, {"Down", kDown, true},        {"Up", kUp, true},
+      {"PgUp", kPgUp, true},   {"PgDn", kPgDn, true},        {"Ctrl+B", kCtrlB, true},
+      {"F2", kF2, true},       {"click", Click(4, 1), true}, {"Esc", kEsc, false},
+      {"F1", kF1, false},      {"F4", kF4, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -189,12 +188,14 @@ TEST_F(BlockEditorTest, FieldsThatAreNeverEntered) {
        {"a  ", "RO ", "c  "}},
       {"Down steps over it", Script{kDown} + Typed("c") + Script{kCtrlB}, {"   ", "RO ", "c  "}},
       {"Up steps over it", Script{kPgDn, kUp} + Typed("a") + Script{kCtrlB}, {"a  ", "RO ", "   "}},
-      {"a click on it changes nothing", Script{Click(4, 5)} + Typed("a") + Script{kCtrlB},
+      {"a click on it changes nothing",
+       Script{Click(4, 5)} + Typed("a") + Script{kCtrlB},
        {"a  ", "RO ", "   "}},
       {"a click outside every field changes nothing",
        Script{Click(20, 60)} + Typed("a") + Script{kCtrlB},
        {"a  ", "RO ", "   "}},
-      {"a click on a label selects its field", Script{Click(5, 2)} + Typed("c") + Script{kCtrlB},
+      {"a click on a label selects its field",
+       Script{Click(5, 2)} + Typed("c") + Script{kCtrlB},
        {"   ", "RO ", "c  "}},
       {"a click past the label on the value selects its field",
        Script{Click(5, 6)} + Typed("c") + Script{kCtrlB},
@@ -312,14 +313,10 @@ TEST_F(BlockEditorTest, BlockWithAndWithoutWindow) {
   int key = 0;
   EditBlock(windowed, key);
   const std::vector<std::string> framed = {
-      "                                ",
-      "   ╔═════════════════════════╗  ",
-      "   ║                         ║  ",
-      "   ║ Imprimir?◄Si, tot►      ║  ",
-      "   ║ Codi: AB                ║  ",
-      "   ║                         ║  ",
-      "   ╚═════════════════════════╝  ",
-      "                                ",
+      "                                ", "   ╔═════════════════════════╗  ",
+      "   ║                         ║  ", "   ║ Imprimir?◄Si, tot►      ║  ",
+      "   ║ Codi: AB                ║  ", "   ║                         ║  ",
+      "   ╚═════════════════════════╝  ", "                                ",
   };
   EXPECT_EQ(grid, framed);
 

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "platform/host.h"
-#include "screen/help.h"
 
 std::string TypeAheadBuffer;
 
@@ -190,8 +189,6 @@ int ReadKey() {
   if (button != 0) return static_cast<KeyCode>(column * 256 + button * 64 + row);
   return key;
 }
-
-void InstallKeyboardReader() { SetHelpKeyReader(ReadKey); }
 
 void ResetKeyboardState() {
   TypeAheadBuffer.clear();

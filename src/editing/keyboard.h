@@ -89,10 +89,6 @@ void WaitKeyEvent(int& key, int& button, int& row, int& column);
 // column * 256 + button * 64 + row, in 16 bits.
 int ReadKey();
 
-// Makes this reader the one that the help viewer waits with, so that the hot
-// keys work there too.  Called once at start-up.
-void InstallKeyboardReader();
-
 // Puts the reader's state back to its state at start: empty buffer, guards
 // off, no hooks, mouse undetermined (for tests).
 void ResetKeyboardState();

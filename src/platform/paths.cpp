@@ -51,12 +51,9 @@ std::string HostPath(const std::string& suitePath) {
   }
   text = Cp850ToUtf8(text);
 
-  std::string result;
-  std::size_t start = 0;
-  if (!text.empty() && text[0] == '/') {
-    result = "/";
-    start = 1;
-  }
+  const bool absolute = !text.empty() && text[0] == '/';
+  std::string result(absolute ? 1 : 0, '/');
+  std::size_t start = absolute ? 1 : 0;
   while (start <= text.size()) {
     std::size_t slash = text.find('/', start);
     if (slash == std::string::npos) slash = text.size();

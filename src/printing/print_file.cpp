@@ -66,7 +66,7 @@ std::string NumberedJustify(const std::string& mode, const std::string& trimmed)
   for (; at < trimmed.size() && std::isdigit(static_cast<unsigned char>(trimmed[at])); ++at) {
     number = std::min(number * 10 + (trimmed[at] - '0'), 999999999L);
   }
-  // The number loses its trailing space and gains a separating one.
+  // The number's trailing space is the one that separates it from the text.
   std::string text = NumberText(number);
   const std::size_t open = mode.find('\\');
   if (open != std::string::npos) {

@@ -147,7 +147,7 @@ bool TakeReadAhead(OpenFile& file, int key, bool forward, StoredRecord& row) {
 
 // Next or Previous from the current record; found false at the end.
 int Step(OpenFile& file, int key, bool forward, bool readAhead, StoredRecord& row, bool& found) {
-  found = TakeReadAhead(file, key, forward, row);
+  found = readAhead && TakeReadAhead(file, key, forward, row);
   if (found) return 0;
   const StoredRecord& current = file.current.record;
   ReadAhead& ahead = file.ahead;

@@ -25,7 +25,7 @@ struct RecordSpec {
   int recordLength = 0;
   std::vector<KeySpec> keys;
   std::string collatingTable;  // 256 bytes, or empty when no segment uses it
-  std::string creation;        // the specification bytes, record count zeroed
+  std::string creation;        // the creation specification, record count zeroed
 };
 
 // Reads and checks a creation specification from the start of bytes (the
@@ -46,7 +46,7 @@ std::string MakeCreationSpec(int recordLength, const std::vector<KeySpec>& keys,
                              const std::string& collatingName = {},
                              const std::string& collatingTable = {});
 
-// Little-endian helpers for the specification's fields.
+// Little-endian helpers for the creation specification's fields.
 int ReadLe16(std::string_view bytes, std::size_t offset);
 void WriteLe32(std::string& bytes, std::size_t offset, std::uint32_t value);
 

@@ -152,7 +152,7 @@ int RecordStore::Open(const std::string& path) {
                        sqlite3_column_bytes(statement, 0));
   sqlite3_finalize(statement);
   if (ParseRecordSpec(creation, spec_) != 0) return kStatusIoError;
-  // The records table must have the columns the specification implies.
+  // The records table must have the columns the creation specification implies.
   std::string probe = "SELECT position, data" + KeyColumns(spec_, "") + " FROM records LIMIT 0";
   if (sqlite3_prepare_v2(db_, probe.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
     sqlite3_finalize(statement);

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <string>
 
-#include "editing/keyboard.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
@@ -84,7 +83,6 @@ int main(int argc, char** argv) {
     terminal.Restore();
   });
   terminal.SetTerminationHandler([] { EndProgram(0); });
-  InstallKeyboardReader();
 
   // Start-up sequence.
   console().SetCursorShape(CursorShape::kHidden);

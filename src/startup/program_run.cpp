@@ -32,8 +32,17 @@ std::string& RecordArea() {
   return area;
 }
 
+// Tells the operator what went wrong and waits for one key.
+void ShowFailure(std::string text) {
+  MessageBox(12, text);
+  console().Beep();
+  console().DiscardTypeAhead();
+  ReadKey();
+  CloseWindow();
+}
+
 // A form file that is missing or unusable leaves nothing to show: the
-// operator is told which file, and the program ends after one key.
+// operator is told which file, and the program ends.
 [[noreturn]] void FormFileFailed(FormLoadStatus status) {
   std::string reason;
   switch (status) {
@@ -47,14 +56,9 @@ std::string& RecordArea() {
       reason = Translate("EL FORMULARI NO ES CORRECTE: ");
       break;
   }
-  std::string text = reason + FormDefinitionFile();
   SetColor("n");
   console().Clear();
-  MessageBox(12, text);
-  console().Beep();
-  console().DiscardTypeAhead();
-  ReadKey();
-  CloseWindow();
+  ShowFailure(reason + FormDefinitionFile());
   EndProgram(1);
 }
 
@@ -72,6 +76,13 @@ void RunSequence() {
   int key = 0;
   EditBlock(1, key);
 
-  if (printRequest != nullptr && printRequest->value == kPrintTrigger)
-    PrintConceptsTable(RecordArea());
+  if (printRequest != nullptr && printRequest->value == kPrintTrigger) {
+    // A print file that cannot be written is not spooled; the operator is
+    // told, since nothing would come out of the printer.
+    const int error = PrintConceptsTable(RecordArea());
+    if (error != 0) {
+      ShowFailure(Translate("NO ES POT ESCRIURE EL FITXER D'IMPRESSIO ") + session.workDir +
+                  "vuzovara.tmp (" + std::to_string(error) + ")");
+    }
+  }
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <string_view>
 #include <unordered_map>
 
@@ -79,8 +80,13 @@ const std::unordered_map<std::string, Translations>* LanguageEntries() {
   std::string bytes;
   char buffer[65536];
   ssize_t got;
-  while ((got = ::read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, got);
+  while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
   ::close(fd);
+  if (got < 0) return nullptr;
   cache.entries = ParseLanguageFile(bytes);
   cache.path = path;
   cache.device = st.st_dev;

@@ -199,15 +199,24 @@ TEST_F(RecordLayerTest, OpenFailureShowsTheMessageInTheSessionLanguageAndEndsThe
   }
 }
 
-TEST_F(RecordLayerTest, CorruptFileEndsTheProgramWithAnIoError) {
+TEST_F(RecordLayerTest, CorruptFileOrOverlongNameEndsTheProgramWithTheStatus) {
   WriteFileBytes(root.File("DADES/NUMS.dat"), std::string(4096, 'x'));
-  std::string shown;
-  host.console.onIdle = [&] {
-    for (int row = 1; row <= 25; ++row) shown += host.console.RowText(row);
-    host.console.PushKey(27);
+  const struct {
+    std::string name;
+    std::string shownEnd;
+  } cases[] = {
+      {session.rootDir + "DADES\\NUMS", "NUMS (2)"},
+      {std::string(300, 'N'), "(11)"},  // longer than the key buffer
   };
-  EXPECT_THROW(OpenRecordFile(7, session.rootDir + "DADES\\NUMS", area), ProgramEnded);
-  EXPECT_NE(shown.find("NUMS (2)"), std::string::npos) << shown;
+  for (const auto& c : cases) {
+    std::string shown;
+    host.console.onIdle = [&] {
+      for (int row = 1; row <= 25; ++row) shown += host.console.RowText(row);
+      host.console.PushKey(27);
+    };
+    EXPECT_THROW(OpenRecordFile(7, c.name, area), ProgramEnded);
+    EXPECT_NE(shown.find(c.shownEnd), std::string::npos) << shown;
+  }
 }
 
 TEST_F(RecordLayerTest, ReadByKeyPadsTheValueAndChecksTheKey) {

@@ -4,7 +4,6 @@
 
 #include "forms/field_display.h"
 #include "forms_fixture.h"
-#include "screen/help.h"
 #include "support/screen_grid.h"
 
 namespace {
@@ -395,7 +394,6 @@ TEST_F(BlockEditorTest, LookUpWithoutAChoiceBeepsAndEditsAgain) {
 // F1 shows the session's help and gives the form back exactly as it was;
 // without a help name it does nothing but edit the field again.
 TEST_F(BlockEditorTest, HelpOnF1) {
-  InstallKeyboardReader();
   AddField(AddBlock(0, FormWindow{8, 12, 15, 69}), 2, 3, "Codi: ", 3);
   std::vector<std::vector<Cell>> screens;
   int idle = 0;
@@ -415,7 +413,6 @@ TEST_F(BlockEditorTest, HelpOnF1) {
   EXPECT_EQ(Run({}), kEsc);
   ASSERT_EQ(screens.size(), 2u);
   EXPECT_EQ(screens[1], screens[0]);
-  SetHelpKeyReader(nullptr);
 }
 
 }  // namespace

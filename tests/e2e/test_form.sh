@@ -29,8 +29,14 @@ cmp -s "$sessio" "$E2E_TMP/Sessio.orig" || e2e_fail "Sessio.ini changed without 
 
 # ---- F1 shows the help; Esc gives back the same screen, colours included.
 start_form "Imprimir la taula?"
-sleep 0.2
+# The form is complete once two looks a moment apart agree.
 before="$(e2e_screen -e)"
+for _ in $(seq 100); do
+  sleep 0.1
+  now="$(e2e_screen -e)"
+  [[ "$now" == "$before" ]] && break
+  before="$now"
+done
 e2e_keys F1
 for _ in $(seq 100); do
   [[ "$(e2e_screen -e)" != "$before" ]] && break

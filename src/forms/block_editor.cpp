@@ -42,6 +42,15 @@ int LastEditable(const FormBlock& block) {
   return 0;
 }
 
+// The editable field after (step 1) or before (step -1) field from; past the
+// block's fields when there is none.  Fields that are never entered are
+// stepped over, so that moving by keys cannot land on one.
+int StepEditable(const FormBlock& block, int from, int step) {
+  int f = from + step;
+  while (f >= 1 && f <= block.fieldCount && !Editable(block.fields[f - 1])) f += step;
+  return f;
+}
+
 std::string WithoutTrailingBlanks(const std::string& text) {
   const std::size_t end = text.find_last_not_of(' ');
   return end == std::string::npos ? std::string() : text.substr(0, end + 1);
@@ -51,8 +60,7 @@ std::string WithoutTrailingBlanks(const std::string& text) {
 class BlockRun {
  public:
   BlockRun(int block, bool nested, int& key)
-      : blockNumber_(block), nested_(nested), key_(key),
-        block_(*formDefinition.FindBlock(block)) {}
+      : blockNumber_(block), nested_(nested), key_(key), block_(*formDefinition.FindBlock(block)) {}
 
   void Run();
 
@@ -137,8 +145,16 @@ void BlockRun::EditOneField() {
       }
     } else {
       if (field.extraWidth != 0) {
-        LocateInWindow(field.row, valueColumn);
-        console().Write(text + std::string(static_cast<std::size_t>(field.extraWidth), ' '));
+        // The text again and the description area cleared after it; a
+        // hidden field's text stays masked, only the area is cleared.
+        const std::string blanks(static_cast<std::size_t>(field.extraWidth), ' ');
+        if (hidden) {
+          LocateInWindow(field.row, valueColumn + static_cast<int>(text.size()));
+          console().Write(blanks);
+        } else {
+          LocateInWindow(field.row, valueColumn);
+          console().Write(text + blanks);
+        }
       }
       if (key_ == kKeyEsc)
         DisplayField(blockNumber_, current_);
@@ -176,7 +192,7 @@ bool BlockRun::Dispatch() {
       return Continue();
     case kKeyUp:
       if (current_ > first_) {
-        --current_;
+        current_ = StepEditable(block_, current_, -1);
       } else if (nested_) {
         key_ = kKeyEsc;
         return false;
@@ -211,9 +227,9 @@ bool BlockRun::Continue() {
     }
   }
   if (key_ == kKeyDown) {
-    if (current_ < last_) ++current_;
+    if (current_ < last_) current_ = StepEditable(block_, current_, 1);
   } else if (key_ == kKeyEnter) {
-    ++current_;
+    current_ = StepEditable(block_, current_, 1);
     return current_ <= last_;
   }
   return true;

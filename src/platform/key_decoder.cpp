@@ -282,10 +282,17 @@ KeyDecoder::Step KeyDecoder::DecodeString() {
 
 KeyDecoder::Step KeyDecoder::DecodeSs3(InputEvent& event) {
   std::size_t i = 2;
-  while (i < buffer_.size() && buffer_[i] >= '0' && buffer_[i] <= '9') ++i;
-  if (i >= buffer_.size()) return Step::kIncomplete;
+  int m = 0;
+  for (; i < buffer_.size() && buffer_[i] >= '0' && buffer_[i] <= '9'; ++i) {
+    if (m < 100000) m = m * 10 + (buffer_[i] - '0');
+  }
+  if (i >= buffer_.size()) {
+    if (buffer_.size() <= kLongestSequence) return Step::kIncomplete;
+    buffer_.clear();
+    return Step::kConsumed;
+  }
+  if (i == 2) m = 1;
   const char final = buffer_[i];
-  const int m = i > 2 ? std::atoi(buffer_.substr(2, i - 2).c_str()) : 1;
   buffer_.erase(0, i + 1);
   for (const FinalKey& entry : kFinalKeys) {
     if (entry.final != final) continue;

@@ -236,14 +236,16 @@ TEST(KeyDecoder, RecognisesTheStartUpReplies) {
 }
 
 TEST(KeyDecoder, AnEndlessSequenceIsDroppedNotHoarded) {
-  KeyDecoder decoder;
-  InputEvent event;
-  decoder.Feed("\x1b[" + std::string(1000, '1'));
-  EXPECT_FALSE(decoder.Next(event));
-  EXPECT_FALSE(decoder.HasPartial());
-  decoder.Feed("x");
-  ASSERT_TRUE(decoder.Next(event));
-  EXPECT_EQ(event.key, 'x');
+  for (const char* start : {"\x1b[", "\x1bO"}) {
+    KeyDecoder decoder;
+    InputEvent event;
+    decoder.Feed(start + std::string(1000, '1'));
+    EXPECT_FALSE(decoder.Next(event)) << start + 1;
+    EXPECT_FALSE(decoder.HasPartial()) << start + 1;
+    decoder.Feed("x");
+    ASSERT_TRUE(decoder.Next(event)) << start + 1;
+    EXPECT_EQ(event.key, 'x') << start + 1;
+  }
 }
 
 TEST(KeyDecoder, EscapeDelaySetting) {

@@ -1,5 +1,6 @@
 #include "platform/key_decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <vector>
@@ -189,12 +190,16 @@ KeyDecoder::Step KeyDecoder::DecodeText(std::size_t at, InputEvent& event, std::
                          : lead >= 0xE0 && lead <= 0xEF ? 3
                          : lead >= 0xC2 && lead <= 0xDF ? 2
                                                         : 1;
-  if (at + expected > buffer_.size()) {
-    // Wait for the rest unless what has come already cannot continue it.
-    bool stillValid = true;
-    for (std::size_t k = at + 1; k < buffer_.size(); ++k)
-      stillValid = stillValid && (static_cast<unsigned char>(buffer_[k]) & 0xC0) == 0x80;
-    if (stillValid && !expired_) return Step::kIncomplete;
+  // A lead byte whose following bytes cannot continue it is a byte of its
+  // own, and those bytes start the next character; a sequence cut short is
+  // waited for.
+  bool continues = true;
+  for (std::size_t k = at + 1; k < std::min(at + expected, buffer_.size()); ++k)
+    continues = continues && (static_cast<unsigned char>(buffer_[k]) & 0xC0) == 0x80;
+  if (!continues) {
+    expected = 1;
+  } else if (at + expected > buffer_.size()) {
+    if (!expired_) return Step::kIncomplete;
     expected = 1;
   }
   const std::string converted = Utf8ToCp850(std::string_view(buffer_).substr(at, expected));

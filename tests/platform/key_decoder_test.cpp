@@ -109,6 +109,9 @@ const std::vector<Case> kCases = {
      {"\x87"
       "a"},
      {Key(0x87), Key('a')}},
+    {"a lead byte not continued leaves the next character whole",
+     {"\xe0\xc3\xa9\xf0\xe2\x82\xac"},
+     {Key(0xE0), Key(0x82), Key(0xF0), Key(213)}},
     {"SGR mouse: press, move, release; left and right",
      {"\x1b[<0;10;5M\x1b[<32;11;5M\x1b[<0;11;5m\x1b[<2;1;25M\x1b[<2;1;25m"},
      {InputEvent::Mouse(MouseAction::kPress, 1, 5, 10),

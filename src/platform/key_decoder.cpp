@@ -1,5 +1,6 @@
 #include "platform/key_decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <vector>
@@ -189,12 +190,16 @@ KeyDecoder::Step KeyDecoder::DecodeText(std::size_t at, InputEvent& event, std::
                          : lead >= 0xE0 && lead <= 0xEF ? 3
                          : lead >= 0xC2 && lead <= 0xDF ? 2
                                                         : 1;
-  if (at + expected > buffer_.size()) {
-    // Wait for the rest unless what has come already cannot continue it.
-    bool stillValid = true;
-    for (std::size_t k = at + 1; k < buffer_.size(); ++k)
-      stillValid = stillValid && (static_cast<unsigned char>(buffer_[k]) & 0xC0) == 0x80;
-    if (stillValid && !expired_) return Step::kIncomplete;
+  // A lead byte whose following bytes cannot continue it is a byte of its
+  // own, and those bytes start the next character; a sequence cut short is
+  // waited for.
+  bool continues = true;
+  for (std::size_t k = at + 1; k < std::min(at + expected, buffer_.size()); ++k)
+    continues = continues && (static_cast<unsigned char>(buffer_[k]) & 0xC0) == 0x80;
+  if (!continues) {
+    expected = 1;
+  } else if (at + expected > buffer_.size()) {
+    if (!expired_) return Step::kIncomplete;
     expected = 1;
   }
   const std::string converted = Utf8ToCp850(std::string_view(buffer_).substr(at, expected));
@@ -282,10 +287,17 @@ KeyDecoder::Step KeyDecoder::DecodeString() {
 
 KeyDecoder::Step KeyDecoder::DecodeSs3(InputEvent& event) {
   std::size_t i = 2;
-  while (i < buffer_.size() && buffer_[i] >= '0' && buffer_[i] <= '9') ++i;
-  if (i >= buffer_.size()) return Step::kIncomplete;
+  int m = 0;
+  for (; i < buffer_.size() && buffer_[i] >= '0' && buffer_[i] <= '9'; ++i) {
+    if (m < 100000) m = m * 10 + (buffer_[i] - '0');
+  }
+  if (i >= buffer_.size()) {
+    if (buffer_.size() <= kLongestSequence) return Step::kIncomplete;
+    buffer_.clear();
+    return Step::kConsumed;
+  }
+  if (i == 2) m = 1;
   const char final = buffer_[i];
-  const int m = i > 2 ? std::atoi(buffer_.substr(2, i - 2).c_str()) : 1;
   buffer_.erase(0, i + 1);
   for (const FinalKey& entry : kFinalKeys) {
     if (entry.final != final) continue;

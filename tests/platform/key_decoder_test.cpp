@@ -109,6 +109,9 @@ const std::vector<Case> kCases = {
      {"\x87"
       "a"},
      {Key(0x87), Key('a')}},
+    {"a lead byte not continued leaves the next character whole",
+     {"\xe0\xc3\xa9\xf0\xe2\x82\xac"},
+     {Key(0xE0), Key(0x82), Key(0xF0), Key(213)}},
     {"SGR mouse: press, move, release; left and right",
      {"\x1b[<0;10;5M\x1b[<32;11;5M\x1b[<0;11;5m\x1b[<2;1;25M\x1b[<2;1;25m"},
      {InputEvent::Mouse(MouseAction::kPress, 1, 5, 10),
@@ -236,14 +239,16 @@ TEST(KeyDecoder, RecognisesTheStartUpReplies) {
 }
 
 TEST(KeyDecoder, AnEndlessSequenceIsDroppedNotHoarded) {
-  KeyDecoder decoder;
-  InputEvent event;
-  decoder.Feed("\x1b[" + std::string(1000, '1'));
-  EXPECT_FALSE(decoder.Next(event));
-  EXPECT_FALSE(decoder.HasPartial());
-  decoder.Feed("x");
-  ASSERT_TRUE(decoder.Next(event));
-  EXPECT_EQ(event.key, 'x');
+  for (const char* start : {"\x1b[", "\x1bO"}) {
+    KeyDecoder decoder;
+    InputEvent event;
+    decoder.Feed(start + std::string(1000, '1'));
+    EXPECT_FALSE(decoder.Next(event)) << start + 1;
+    EXPECT_FALSE(decoder.HasPartial()) << start + 1;
+    decoder.Feed("x");
+    ASSERT_TRUE(decoder.Next(event)) << start + 1;
+    EXPECT_EQ(event.key, 'x') << start + 1;
+  }
 }
 
 TEST(KeyDecoder, EscapeDelaySetting) {

@@ -26,7 +26,7 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 // The entry of directory dir whose name matches name without regard to case
-// (ASCII letters and, through code page 850, accented ones); name itself when
+// (ASCII letters; names are compared as code page 850 bytes); name itself when
 // there is none.
 std::string FindIgnoringCase(const std::string& dir, const std::string& name) {
   std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.empty() ? "." : dir.c_str()),

@@ -75,7 +75,9 @@ std::vector<int> Widths(const std::string& text) {
   std::string item;
   while (std::getline(in, item, ',')) {
     long width = Number(item, "a CSV width");
-    if (width < 1) Fail("a CSV width must be at least 1");
+    if (width < 1 || width > kDataBufferLength) {
+      Fail("a CSV width must lie between 1 and " + std::to_string(kDataBufferLength));
+    }
     widths.push_back(static_cast<int>(width));
   }
   return widths;
@@ -196,16 +198,23 @@ std::vector<std::string> CsvFields(const std::string& line, int lineNumber) {
   return fields;
 }
 
-std::vector<std::string> CsvRecords(const std::string& bytes, const Options& options,
-                                    int recordLength) {
+// The CSV field widths: as given, or one field of the whole record.  They
+// must cover the record exactly, so that no byte is dropped or invented.
+std::vector<int> CsvWidths(const Options& options, int recordLength) {
   std::vector<int> widths = options.widths;
   if (widths.empty()) widths.push_back(recordLength);
-  int total = 0;
+  long total = 0;
   for (int width : widths) total += width;
   if (total != recordLength) {
     Fail("the CSV widths add up to " + std::to_string(total) + ", the record length is " +
          std::to_string(recordLength));
   }
+  return widths;
+}
+
+std::vector<std::string> CsvRecords(const std::string& bytes, const Options& options,
+                                    int recordLength) {
+  const std::vector<int> widths = CsvWidths(options, recordLength);
   std::vector<std::string> records;
   std::stringstream in(bytes);
   std::string line;
@@ -279,8 +288,8 @@ int Save(const Options& options) {
   RecordClient file;
   OpenFile(file, options.arguments[0]);
   RecordSpec spec = SpecOf(file);
-  std::vector<int> widths = options.widths;
-  if (widths.empty()) widths.push_back(spec.recordLength);
+  const std::vector<int> widths = options.csv ? CsvWidths(options, spec.recordLength)
+                                              : std::vector<int>{};
   std::string output;
   std::string record;
   int status = file.Get(kOpGetFirst, 0, record);

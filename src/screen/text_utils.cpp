@@ -79,8 +79,10 @@ std::int16_t CenterOffset(const std::string& text, int width) {
 
 std::string ZeroPad(double value, int width) {
   if (width <= 0) return "";
-  char buffer[64];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value)).ptr;
+  // Plain decimal digits, never an exponent: the largest double has 309.
+  char buffer[400];
+  const auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed).ptr;
   std::string digits(buffer, end);
   const auto w = static_cast<std::size_t>(width);
   if (digits.size() >= w) return digits.substr(digits.size() - w);

@@ -244,6 +244,7 @@ int OpenRecordFile(int fileNumber, const std::string& name, std::string& recordA
   int status = kStatusInvalidFileName;
   if (hostName.size() < fileName.size()) {
     std::memcpy(fileName.data(), hostName.data(), hostName.size());
+    bool createdElsewhere = false;
     for (;;) {
       DataBuffer data{};
       std::string owner{kOwner1, kOwner2, kOwner3, kOwner4};
@@ -257,8 +258,14 @@ int OpenRecordFile(int fileNumber, const std::string& name, std::string& recordA
       }
       if (status != kStatusFileNotFound) break;
       status = CreateRecordFile(file, base, fileName);
-      // Another workstation may have created it in the meantime.
-      if (status != 0 && status != kStatusFileExists) break;
+      // Another workstation may have created it in the meantime: open again,
+      // once.  A name that exists yet cannot be opened (a dangling link)
+      // would otherwise make this loop for ever.
+      if (status == kStatusFileExists && !createdElsewhere) {
+        createdElsewhere = true;
+        continue;
+      }
+      if (status != 0) break;
     }
   }
   if (status != 0) {

@@ -34,6 +34,8 @@ TEST(TextUtils, ZeroPad) {
       {-7, 3, "007"},
       {5, 0, ""},
       {2147483648.0, 12, "002147483648"},
+      {1000000, 8, "01000000"},
+      {1e20, 4, "0000"},
   };
   for (const auto& c : cases) EXPECT_EQ(ZeroPad(c.value, c.width), c.text) << c.value;
 }

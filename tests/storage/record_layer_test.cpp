@@ -217,6 +217,16 @@ TEST_F(RecordLayerTest, CorruptFileOrOverlongNameEndsTheProgramWithTheStatus) {
     EXPECT_THROW(OpenRecordFile(7, c.name, area), ProgramEnded);
     EXPECT_NE(shown.find(c.shownEnd), std::string::npos) << shown;
   }
+  // A name that exists yet leads nowhere can be neither opened nor created.
+  ::unlink(root.File("DADES/NUMS.dat").c_str());
+  ASSERT_EQ(::symlink(root.File("DADES/gone.dat").c_str(), root.File("DADES/NUMS.dat").c_str()), 0);
+  std::string shown;
+  host.console.onIdle = [&] {
+    for (int row = 1; row <= 25; ++row) shown += host.console.RowText(row);
+    host.console.PushKey(27);
+  };
+  EXPECT_THROW(OpenRecordFile(7, session.rootDir + "DADES\\NUMS", area), ProgramEnded);
+  EXPECT_NE(shown.find("NUMS (59)"), std::string::npos) << shown;
 }
 
 TEST_F(RecordLayerTest, ReadByKeyPadsTheValueAndChecksTheKey) {

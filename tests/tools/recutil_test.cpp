@@ -82,6 +82,12 @@ TEST_F(RecutilTest, BadInputIsRefusedWithAMessageAndLoadsNothing) {
     EXPECT_NE(load.output.find(c.message), std::string::npos) << load.output;
     EXPECT_NE(Recutil("stat " + file).output.find("records: 0\n"), std::string::npos) << c.input;
   }
+  // Widths that do not cover the record would drop bytes from what is saved.
+  for (const char* widths : {"2", "2,30", "4294967298,25"}) {
+    Result save = Recutil("save " + file + " " + dir.File("out.csv") + " --csv " + widths);
+    EXPECT_EQ(save.exitStatus, 1) << widths << ": " << save.output;
+    EXPECT_NE(save.output.find("CSV width"), std::string::npos) << save.output;
+  }
   EXPECT_EQ(Recutil("frobnicate").exitStatus, 2);
   EXPECT_EQ(Recutil("stat " + dir.File("missing.dat")).exitStatus, 1);
   EXPECT_EQ(Recutil("lock " + file + " --hold 1").exitStatus, 1);

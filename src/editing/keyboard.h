@@ -21,6 +21,7 @@
 using KeyCode = std::int16_t;
 
 // Key codes the program acts on.
+inline constexpr KeyCode kKeyCtrlB = 2;
 inline constexpr KeyCode kKeyCtrlC = 3;
 inline constexpr KeyCode kKeyBackspace = 8;
 inline constexpr KeyCode kKeyTab = 9;
@@ -35,6 +36,7 @@ inline constexpr KeyCode kKeyAltF = 0x2100;
 inline constexpr KeyCode kKeyAltX = 0x2D00;
 inline constexpr KeyCode kKeyAltC = 0x2E00;
 inline constexpr KeyCode kKeyF1 = 0x3B00;
+inline constexpr KeyCode kKeyF2 = 0x3C00;
 inline constexpr KeyCode kKeyF4 = 0x3E00;
 inline constexpr KeyCode kKeyF10 = 0x4400;
 inline constexpr KeyCode kKeyHome = 0x4700;

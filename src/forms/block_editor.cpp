@@ -4,6 +4,7 @@
 #include <string>
 
 #include "editing/field_editor.h"
+#include "editing/keyboard.h"
 #include "forms/browse_list.h"
 #include "forms/field_display.h"
 #include "forms/form_hooks.h"
@@ -15,18 +16,6 @@
 #include "startup/session.h"
 
 namespace {
-
-constexpr int kKeyCtrlB = 2;
-constexpr int kKeyEnter = 13;
-constexpr int kKeyEsc = 27;
-constexpr int kKeyF1 = 0x3B00;
-constexpr int kKeyF2 = 0x3C00;
-constexpr int kKeyF4 = 0x3E00;
-constexpr int kKeyUp = 0x4800;
-constexpr int kKeyPgUp = 0x4900;
-constexpr int kKeyEnd = 0x4F00;
-constexpr int kKeyDown = 0x5000;
-constexpr int kKeyPgDn = 0x5100;
 
 bool Editable(const FormField& field) { return (field.flags & kFieldReadOnly) == 0; }
 

@@ -6,13 +6,10 @@
 #include <string>
 
 #include "editing/keyboard.h"
-#include "platform/clipboard.h"
-#include "platform/clock.h"
 #include "platform/codepage.h"
-#include "platform/environment.h"
 #include "platform/host.h"
-#include "platform/processes.h"
 #include "platform/terminal_console.h"
+#include "platform/terminal_host.h"
 
 namespace {
 
@@ -188,12 +185,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  TerminalConsole terminal;
-  SystemClipboard clipboard;
-  HostProcesses processes;
-  HostClock clock;
-  HostEnvironment environment;
-  host() = Host{&terminal, &clipboard, &processes, &clock, &environment};
+  TerminalHost realHost;
+  TerminalConsole& terminal = realHost.terminal;
   terminal.SetCursorShape(CursorShape::kHidden);
   DrawHeading();
 

@@ -5,13 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/clipboard.h"
-#include "platform/clock.h"
-#include "platform/environment.h"
 #include "platform/host.h"
 #include "platform/paths.h"
-#include "platform/processes.h"
 #include "platform/terminal_console.h"
+#include "platform/terminal_host.h"
 #include "startup/program.h"
 #include "startup/program_run.h"
 #include "startup/session.h"
@@ -70,12 +67,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  TerminalConsole terminal;
-  SystemClipboard clipboard;
-  HostProcesses processes;
-  HostClock clock;
-  HostEnvironment environment;
-  host() = Host{&terminal, &clipboard, &processes, &clock, &environment};
+  TerminalHost realHost;
+  TerminalConsole& terminal = realHost.terminal;
   // The orderly end: the print file is closed by then; the record files are
   // closed by resetting the record manager, then the terminal is given back.
   SetEndHandler([&terminal](int) {
